@@ -1,0 +1,6 @@
+// Default values of the run configuration.
+#include "config.h"
+
+ToClauses toClses;
+
+int prioParams[nPrioParams] = {10, 9, 9, 9, 9, 9, 7, 7, 5, 3, 1, 6, 1, 3, 3, 3, 3, 3, 1, 1, 3, 1, 1, 1, 1};

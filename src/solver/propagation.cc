@@ -1,0 +1,143 @@
+// Assignment, propagation and backtracking. A propagation call runs passes:
+// every module woken by a trail literal since the last pass is called once,
+// in ascending id order, and its implications are put on the trail; then
+// watched-literal clause propagation runs to completion. Passes repeat until
+// neither engine assigns anything. Backtracking frees module reason clauses
+// and records in Module::backtrackFlags the lowest level each touched module
+// has been taken back to.
+#include <algorithm>
+
+#include "solver/solver.h"
+
+void Solver::uncheckedEnqueue(Lit p, Clause* from) {
+    Var x = var(p);
+    Module::assigns[x] = toLbool(!sign(p));
+    level[x] = decisionLevel();
+    reason[x] = from;
+    trail.push(p);
+}
+
+void Solver::wakeModulesOf(Var x) {
+    if (moduleWoken.size() < modules.size()) moduleWoken.resize(modules.size(), 0);
+    for (Module* m : moduleWatches[x]) {
+        if (!moduleWoken[m->id]) {
+            moduleWoken[m->id] = 1;
+            wokenModules.push_back(static_cast<int>(m->id));
+        }
+    }
+}
+
+Clause* Solver::runModulePass() {
+    std::sort(wokenModules.begin(), wokenModules.end());
+    Clause* confl = nullptr;
+    for (size_t k = 0; k < wokenModules.size() && confl == nullptr; k++) {
+        implied.clear();
+        Clause* c = modules[wokenModules[k]]->propagate(&implied, static_cast<unsigned int>(decisionLevel()));
+        for (int x : implied) {
+            lbool val = Module::assigns[x];
+            Module::assigns[x] = val;
+            level[x] = decisionLevel();
+            reason[x] = Module::conflictGraph[x].reason;
+            trail.push(Lit(x, val == l_False));
+        }
+        if (c != nullptr) {
+            TORVA_CHECK(moduleConflCls == nullptr, "Solver");
+            moduleConflCls = c;
+            confl = c;
+        }
+    }
+    for (int id : wokenModules) moduleWoken[id] = 0;
+    wokenModules.clear();
+    return confl;
+}
+
+Clause* Solver::propagateClauses(int& dequeued) {
+    Clause* confl = nullptr;
+    while (qhead < trail.size()) {
+        Lit p = trail[qhead++];
+        vec<Clause*>& ws = watches[toInt(p)];
+        dequeued++;
+        Clause** i = ws.begin();
+        Clause** j = i;
+        Clause** end = ws.end();
+        Lit false_lit = ~p;
+        while (i != end) {
+            Clause& c = **i++;
+            if (c[0] == false_lit) {
+                c[0] = c[1];
+                c[1] = false_lit;
+            }
+            TORVA_CHECK(c[1] == false_lit, "Solver");
+            Lit first = c[0];
+            if (value(first) == l_True) {
+                *j++ = &c;
+                continue;
+            }
+            bool moved = false;
+            for (int k = 2; k < c.size(); k++) {
+                if (value(c[k]) != l_False) {
+                    c[1] = c[k];
+                    c[k] = false_lit;
+                    watches[toInt(~c[1])].push(&c);
+                    moved = true;
+                    break;
+                }
+            }
+            if (moved) continue;
+            *j++ = &c;
+            if (value(first) == l_False) {
+                confl = &c;
+                qhead = trail.size();
+                mqhead = trail.size();
+                while (i < end) *j++ = *i++;
+            } else {
+                uncheckedEnqueue(first, &c);
+            }
+        }
+        ws.shrink(static_cast<int>(i - j));
+    }
+    return confl;
+}
+
+Clause* Solver::propagate() {
+    int dequeued = 0;
+    Clause* confl = nullptr;
+    for (;;) {
+        for (int i = mqhead; i < trail.size(); i++) wakeModulesOf(var(trail[i]));
+        mqhead = trail.size();
+        if (!wokenModules.empty()) {
+            Clause* moduleConfl = runModulePass();
+            if (moduleConfl != nullptr) return moduleConfl;
+        }
+        confl = propagateClauses(dequeued);
+        if (confl != nullptr || mqhead >= trail.size()) break;
+    }
+    propagations += static_cast<uint64_t>(dequeued);
+    simpDB_props -= dequeued;
+    return confl;
+}
+
+void Solver::cancelUntil(int lvl) {
+    if (decisionLevel() <= lvl) return;
+    for (int c = trail.size() - 1; c >= trail_lim[lvl]; c--) {
+        Var x = var(trail[c]);
+        Module::assigns[x] = l_Undef;
+        if (decision_var[x] && !order_heap.inHeap(x)) order_heap.insert(x);
+        ModuleImplication& rec = Module::conflictGraph[x];
+        if (!rec.empty()) {
+            std::free(rec.reason);
+            rec.clear();
+        }
+        wakeModulesOf(x);
+        currPrio = static_cast<int>(prioModules.size()) - 1;
+    }
+    qhead = mqhead = trail_lim[lvl];
+    trail.shrink(trail.size() - trail_lim[lvl]);
+    trail_lim.shrink(trail_lim.size() - lvl);
+    for (int id : wokenModules) {
+        int& flag = Module::backtrackFlags[id];
+        if (flag < 0 || flag > lvl) flag = lvl;
+        moduleWoken[id] = 0;
+    }
+    wokenModules.clear();
+}
