@@ -26,6 +26,7 @@ void removeVariable(std::string name);
 void clearVariables();
 unsigned int newCNFVariable();
 Solver* solver();
+void setSolver(Solver* s);
 GeneratorTORVA* out();
 
 extern unsigned int idcounter;

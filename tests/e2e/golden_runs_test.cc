@@ -1,0 +1,152 @@
+// End-to-end runs of the torva binary over small benchmarks: the whole
+// standard output and standard error are compared byte for byte with the
+// golden files under tests/e2e/golden (CPU time and memory figures masked),
+// together with the exit status. Runs start in the source directory with
+// relative paths, so the paths quoted in the output are stable. The binary
+// comes from TORVA_BINARY; the source tree from TORVA_SOURCE_DIR, or else
+// from the location this file was compiled from.
+//
+// TORVA_UPDATE_GOLDEN=1 rewrites the golden files from the current binary.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+struct RunResult {
+    int status;  // exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? "" : value;
+}
+
+std::string sourceDir() {
+    std::string dir = environment("TORVA_SOURCE_DIR");
+    if (!dir.empty()) return dir;
+    std::string file = __FILE__;
+    return file.substr(0, file.rfind("/tests/e2e/"));
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// A scratch file for one stream of the child, removed again when done.
+class CaptureFile {
+public:
+    CaptureFile() : path(::testing::TempDir() + "torva_e2e_XXXXXX") { fd = mkstemp(&path[0]); }
+    ~CaptureFile() {
+        close(fd);
+        unlink(path.c_str());
+    }
+    CaptureFile(const CaptureFile&) = delete;
+    CaptureFile& operator=(const CaptureFile&) = delete;
+
+    int descriptor() const { return fd; }
+    std::string contents() const { return readFile(path); }
+
+private:
+    std::string path;
+    int fd;
+};
+
+RunResult runTorva(const std::vector<std::string>& args) {
+    std::string binary = environment("TORVA_BINARY");
+    std::string tree = sourceDir();
+    CaptureFile out, err;
+    pid_t child = fork();
+    if (child == 0) {
+        if (chdir(tree.c_str()) != 0) _exit(127);
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        dup2(out.descriptor(), STDOUT_FILENO);
+        dup2(err.descriptor(), STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return {code, out.contents(), err.contents()};
+}
+
+// Masks the figures that differ from run to run: CPU time and memory.
+std::string masked(const std::string& text) {
+    static const std::regex time("Time:\t\t[0-9.]+ CPU sec\\.");
+    static const std::regex memory("Memory Used:\t[0-9.]+ MB");
+    std::string result = std::regex_replace(text, time, "Time:\t\t<time> CPU sec.");
+    return std::regex_replace(result, memory, "Memory Used:\t<memory> MB");
+}
+
+struct GoldenCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+};
+
+std::ostream& operator<<(std::ostream& os, const GoldenCase& c) { return os << c.name; }
+
+class GoldenRun : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenRun, MatchesGoldenOutputAndStatus) {
+    const GoldenCase& c = GetParam();
+    ASSERT_FALSE(environment("TORVA_BINARY").empty()) << "TORVA_BINARY must name the torva executable";
+    RunResult run = runTorva(c.args);
+    std::string out = masked(run.out);
+    std::string err = masked(run.err);
+    std::string golden = sourceDir() + "/tests/e2e/golden/" + c.name;
+    if (environment("TORVA_UPDATE_GOLDEN") == "1") {
+        writeFile(golden + ".stdout", out);
+        writeFile(golden + ".stderr", err);
+    }
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(out, readFile(golden + ".stdout"));
+    EXPECT_EQ(err, readFile(golden + ".stderr"));
+}
+
+const int kSignalAbort = 128 + 6;
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, GoldenRun,
+    ::testing::Values(GoldenCase{"bitwise", {"examples/bitwise.smt"}, 10},
+                      GoldenCase{"arithmetic", {"examples/arithmetic.smt"}, 10},
+                      GoldenCase{"division", {"examples/division.smt"}, 20},
+                      GoldenCase{"comparison", {"examples/comparison.smt"}, 10},
+                      GoldenCase{"shifts", {"examples/shifts.smt"}, 20},
+                      GoldenCase{"extract_concat", {"examples/extract_concat.smt"}, 10},
+                      GoldenCase{"ite_let", {"examples/ite_let.smt"}, 10}),
+    [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Special, GoldenRun,
+    ::testing::Values(GoldenCase{"comments", {"tests/e2e/inputs/comments.smt"}, 10},
+                      GoldenCase{"unsat_while_parsing", {"tests/e2e/inputs/unsat_while_parsing.smt"}, 20},
+                      GoldenCase{"unsat_by_simplify", {"tests/e2e/inputs/unsat_by_simplify.smt"}, 20},
+                      GoldenCase{"no_argument", {}, 255},
+                      GoldenCase{"missing_file", {"tests/e2e/inputs/no_such_file.smt"}, 1},
+                      GoldenCase{"parse_error", {"tests/e2e/inputs/parse_error.smt"}, 1},
+                      GoldenCase{"bad_operands", {"tests/e2e/inputs/bad_operands.smt"}, kSignalAbort}),
+    [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
+}  // namespace
