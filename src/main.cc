@@ -10,7 +10,6 @@
 #include <sys/times.h>
 #include <unistd.h>
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,25 +17,12 @@
 #include "config.h"
 #include "frontend/smt2xml.h"
 #include "solver/solver.h"
+#include "solver/statistics.h"
 
 namespace {
 const char kBanner[] = "\nThis is TORVA v0.2 (with a CDCL core as underlying SAT-solver)\n";
 const size_t kBannerLength = sizeof(kBanner) - 1;
 static_assert(kBannerLength == 64, "the banner is written as one 64-byte block");
-
-void printStatLine(const char* format, ...) {
-    std::fflush(stdout);
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fflush(stderr);
-}
-
-// Percentage in single precision, as the decision and skip shares are shown.
-float percentage(uint64_t part, uint64_t whole) {
-    return static_cast<float>(part) * 100 / static_cast<float>(whole);
-}
 
 clock_t userTime() {
     struct tms now;
@@ -57,20 +43,6 @@ double memoryUsedMB() {
     return static_cast<double>(bytes) * 9.5367431640625e-07f;
 }
 }  // namespace
-
-void printStats(Solver& S) {
-    printStatLine("restarts                  : %lld\n", static_cast<long long>(S.starts));
-    printStatLine("conflicts                 : %-12lld   \n", static_cast<long long>(S.conflicts));
-    printStatLine("decisions                 : %-12lld   (%4.2f %% orig, %4.2f %% random) \n",
-                  static_cast<long long>(S.decisions), percentage(S.orig_decisions, S.decisions),
-                  percentage(S.rnd_decisions, S.decisions));
-    printStatLine("propagations              : %-12lld   \n", static_cast<long long>(S.propagations));
-    printStatLine("skiped learnts (length, rand) : %-12lld, %-12lld   (%4.2f , %4.2f ) \n",
-                  static_cast<long long>(S.skipped_length), static_cast<long long>(S.skipped_rand),
-                  percentage(S.skipped_length, S.conflicts), percentage(S.skipped_rand, S.conflicts));
-    printStatLine("conflict literals         : %-12lld   (%4.2f %% deleted)\n", static_cast<long long>(S.tot_literals),
-                  static_cast<double>((S.max_literals - S.tot_literals) * 100) / static_cast<double>(S.max_literals));
-}
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -37,6 +37,6 @@ void printStats(Solver& S) {
     writeStatLine(line);
     std::snprintf(line, sizeof line, "conflict literals         : %-12llu   (%4.2f %% deleted)\n",
                   static_cast<unsigned long long>(S.tot_literals),
-                  static_cast<double>(S.max_literals - S.tot_literals) * 100 / static_cast<double>(S.max_literals));
+                  static_cast<double>((S.max_literals - S.tot_literals) * 100) / static_cast<double>(S.max_literals));
     writeStatLine(line);
 }
