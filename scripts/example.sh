@@ -6,6 +6,6 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target torva
 set +e
-./build/torva "${1:-examples/arith_sat.smt}"
+./build/torva "${1:-examples/arithmetic.smt}"
 status=$?
 echo "exit status: $status"
