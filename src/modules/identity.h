@@ -1,16 +1,10 @@
-// Identity: a one-bit buffer, output = input. localVars holds the output bit
-// then the input bit; once both are assigned and equal the gate is finished.
+// Identity: a one-bit buffer, output = input; the bit link that ties both
+// bits to the same value. localVars holds the output bit then the input bit.
 #pragma once
 
-#include "modules/module.h"
+#include "modules/bitLink.h"
 
-class Identity : public Module {
+class Identity : public BitLink<true> {
 public:
-    unsigned int localVars[2];
-
-    Identity(unsigned int id, int priority, unsigned int out, unsigned int in);
-
-    int decide(unsigned int level) override;
-    Clause* propagate(std::vector<int>* implied, unsigned int level) override;
-    bool getFinished() override;
+    Identity(unsigned int id, int priority, unsigned int out, unsigned int in) : BitLink(id, priority, out, in) {}
 };

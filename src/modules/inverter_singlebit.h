@@ -1,17 +1,12 @@
-// Inverter_SingleBit: a one-bit negation, output = not input. localVars holds
-// the output bit then the input bit; once both are assigned with opposite
-// values the gate is finished.
+// Inverter_SingleBit: a one-bit negation, output = not input; the bit link
+// that ties the two bits to opposite values. localVars holds the output bit
+// then the input bit.
 #pragma once
 
-#include "modules/module.h"
+#include "modules/bitLink.h"
 
-class Inverter_SingleBit : public Module {
+class Inverter_SingleBit : public BitLink<false> {
 public:
-    unsigned int localVars[2];
-
-    Inverter_SingleBit(unsigned int id, int priority, unsigned int out, unsigned int in);
-
-    int decide(unsigned int level) override;
-    Clause* propagate(std::vector<int>* implied, unsigned int level) override;
-    bool getFinished() override;
+    Inverter_SingleBit(unsigned int id, int priority, unsigned int out, unsigned int in)
+        : BitLink(id, priority, out, in) {}
 };

@@ -1,26 +1,14 @@
-// OrGate: output = disjunction of the inputs. localVars holds the output bit
-// first, then the input bits in operand order; every entry before `cursor`
-// was assigned when the gate last looked and no backtrack has reached it since.
+// OrGate: output = disjunction of the inputs; the junction gate whose
+// controlling value is true. localVars holds the output bit first, then the
+// input bits in operand order.
 #pragma once
 
 #include <vector>
 
-#include "modules/module.h"
+#include "modules/junctionGate.h"
 
-class OrGate : public Module {
+class OrGate : public JunctionGate<true> {
 public:
-    int nBits;
-    std::vector<unsigned int> localVars;
-    int cursor;
-
-    OrGate(unsigned int id, int priority, const std::vector<unsigned int>& outAndInputs);
-
-    int decide(unsigned int level) override;
-    Clause* propagate(std::vector<int>* implied, unsigned int level) override;
-    bool getFinished() override;
-
-private:
-    Clause* propagateOutputFalse(std::vector<int>* implied, unsigned int level);
-    Clause* propagateOutputTrue(std::vector<int>* implied, unsigned int level);
-    void propagateOutputOpen(std::vector<int>* implied, unsigned int level);
+    OrGate(unsigned int id, int priority, const std::vector<unsigned int>& outAndInputs)
+        : JunctionGate(id, priority, outAndInputs) {}
 };

@@ -4,17 +4,10 @@
 #include "modules/xorGate.h"
 
 XorGate::XorGate(unsigned int moduleId, int prio, const std::vector<unsigned int>& outAndInputs)
-    : Module(static_cast<int>(outAndInputs.size()), moduleId, prio),
-      nBits(static_cast<int>(outAndInputs.size())),
-      localVars(outAndInputs),
-      cursor(0) {}
-
-void XorGate::advanceCursor() {
-    while (cursor < nBits && !isUndef(localVars[cursor])) cursor++;
-}
+    : BitGate(moduleId, prio, outAndInputs) {}
 
 Clause* XorGate::propagate(std::vector<int>* implied, unsigned int level) {
-    if (takeBacktrackFlag()) cursor = 0;
+    restartAfterBacktrack();
     advanceCursor();
     int nTrue = 0;
     int nOpen = 0;
@@ -40,12 +33,7 @@ Clause* XorGate::propagate(std::vector<int>* implied, unsigned int level) {
 }
 
 int XorGate::decide(unsigned int) {
-    if (takeBacktrackFlag()) cursor = 0;
-    advanceCursor();
-    if (cursor == nBits) {
-        finished = true;
-        return -1;
-    }
+    if (!findOpenBit()) return -1;
     int nTrue = 0;
     int nOpen = 0;
     for (int k = 1; k < nBits; k++) {
@@ -61,5 +49,3 @@ int XorGate::decide(unsigned int) {
     }
     return static_cast<int>(x);
 }
-
-bool XorGate::getFinished() { return finished && backtrackFlags[id] < 0; }

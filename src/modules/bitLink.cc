@@ -1,11 +1,14 @@
-// Inverter_SingleBit: gives the unassigned bit the opposite value of the
-// assigned one and reports a conflict when both carry the same value.
-#include "modules/inverter_singlebit.h"
+// BitLink: gives the open bit of the pair the value the tie asks for when
+// the other bit is assigned, and reports a conflict when both are assigned
+// against the tie.
+#include "modules/bitLink.h"
 
-Inverter_SingleBit::Inverter_SingleBit(unsigned int moduleId, int prio, unsigned int out, unsigned int in)
+template <bool SameValue>
+BitLink<SameValue>::BitLink(unsigned int moduleId, int prio, unsigned int out, unsigned int in)
     : Module(2, moduleId, prio), localVars{out, in} {}
 
-Clause* Inverter_SingleBit::propagate(std::vector<int>* implied, unsigned int level) {
+template <bool SameValue>
+Clause* BitLink<SameValue>::propagate(std::vector<int>* implied, unsigned int level) {
     takeBacktrackFlag();
     const unsigned int o = localVars[0];
     const unsigned int i = localVars[1];
@@ -13,14 +16,17 @@ Clause* Inverter_SingleBit::propagate(std::vector<int>* implied, unsigned int le
     if (isUndef(o) || isUndef(i)) {
         const unsigned int known = isUndef(o) ? i : o;
         const unsigned int open = isUndef(o) ? o : i;
-        const bool val = !isTrue(known);
+        const bool val = isTrue(known) == SameValue;
         lits.clear();
         lits.push(val ? posLit(open) : negLit(open));
         lits.push(falseLit(known));
         imply(open, val, implied, level);
+        // The identity is finished by the copy; the inverter only by the call
+        // that finds both bits assigned.
+        if constexpr (SameValue) finished = true;
         return nullptr;
     }
-    if (value(o) != value(i)) {
+    if ((value(o) == value(i)) == SameValue) {
         finished = true;
         return nullptr;
     }
@@ -30,7 +36,8 @@ Clause* Inverter_SingleBit::propagate(std::vector<int>* implied, unsigned int le
     return conflictFromLits();
 }
 
-int Inverter_SingleBit::decide(unsigned int) {
+template <bool SameValue>
+int BitLink<SameValue>::decide(unsigned int) {
     takeBacktrackFlag();
     const unsigned int o = localVars[0];
     const unsigned int i = localVars[1];
@@ -45,4 +52,10 @@ int Inverter_SingleBit::decide(unsigned int) {
     return static_cast<int>(isUndef(o) ? o : i);
 }
 
-bool Inverter_SingleBit::getFinished() { return finished && backtrackFlags[id] < 0; }
+template <bool SameValue>
+bool BitLink<SameValue>::getFinished() {
+    return finished && backtrackFlags[id] < 0;
+}
+
+template class BitLink<true>;
+template class BitLink<false>;
