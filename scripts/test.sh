@@ -9,7 +9,7 @@ flags=(-DCMAKE_BUILD_TYPE=Release)
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize
   flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVA_SANITIZE=ON -DTORVA_BENCH=OFF)
-  export TORVA_RANDOM_INSTANCES="${TORVA_RANDOM_INSTANCES:-300}"
+  export TORVA_RANDOM_INSTANCES="${TORVA_RANDOM_INSTANCES:-750}"
 fi
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$dir"
