@@ -9,24 +9,6 @@
 
 #include "solver/solver.h"
 
-void Solver::uncheckedEnqueue(Lit p, Clause* from) {
-    Var x = var(p);
-    Module::assigns[x] = toLbool(!sign(p));
-    level[x] = decisionLevel();
-    reason[x] = from;
-    trail.push(p);
-}
-
-void Solver::wakeModulesOf(Var x) {
-    if (moduleWoken.size() < modules.size()) moduleWoken.resize(modules.size(), 0);
-    for (Module* m : moduleWatches[x]) {
-        if (!moduleWoken[m->id]) {
-            moduleWoken[m->id] = 1;
-            wokenModules.push_back(static_cast<int>(m->id));
-        }
-    }
-}
-
 Clause* Solver::runModulePass() {
     std::sort(wokenModules.begin(), wokenModules.end());
     Clause* confl = nullptr;
@@ -53,6 +35,10 @@ Clause* Solver::runModulePass() {
 
 Clause* Solver::propagateClauses(int& dequeued) {
     Clause* confl = nullptr;
+    // The assignment does not move during propagation; reading it through a
+    // local pointer spares reloading it after every byte store.
+    const lbool* assigns = Module::assigns.begin();
+    auto valueOf = [assigns](Lit q) { return litValue(assigns[var(q)], q); };
     while (qhead < trail.size()) {
         Lit p = trail[qhead++];
         vec<Clause*>& ws = watches[toInt(p)];
@@ -69,13 +55,13 @@ Clause* Solver::propagateClauses(int& dequeued) {
             }
             TORVA_CHECK(c[1] == false_lit, "Solver");
             Lit first = c[0];
-            if (value(first) == l_True) {
+            if (valueOf(first) == l_True) {
                 *j++ = &c;
                 continue;
             }
             bool moved = false;
             for (int k = 2; k < c.size(); k++) {
-                if (value(c[k]) != l_False) {
+                if (valueOf(c[k]) != l_False) {
                     c[1] = c[k];
                     c[k] = false_lit;
                     watches[toInt(~c[1])].push(&c);
@@ -85,7 +71,7 @@ Clause* Solver::propagateClauses(int& dequeued) {
             }
             if (moved) continue;
             *j++ = &c;
-            if (value(first) == l_False) {
+            if (valueOf(first) == l_False) {
                 confl = &c;
                 qhead = trail.size();
                 mqhead = trail.size();
@@ -103,7 +89,8 @@ Clause* Solver::propagate() {
     int dequeued = 0;
     Clause* confl = nullptr;
     for (;;) {
-        for (int i = mqhead; i < trail.size(); i++) wakeModulesOf(var(trail[i]));
+        if (!modules.empty())
+            for (int i = mqhead; i < trail.size(); i++) wakeModulesOf(var(trail[i]));
         mqhead = trail.size();
         if (!wokenModules.empty()) {
             Clause* moduleConfl = runModulePass();
@@ -128,7 +115,7 @@ void Solver::cancelUntil(int lvl) {
             std::free(rec.reason);
             rec.clear();
         }
-        wakeModulesOf(x);
+        if (!modules.empty()) wakeModulesOf(x);
         currPrio = static_cast<int>(prioModules.size()) - 1;
     }
     qhead = mqhead = trail_lim[lvl];

@@ -110,7 +110,13 @@ public:
 
     // Assignment and propagation.
     void newDecisionLevel() { trail_lim.push(trail.size()); }
-    void uncheckedEnqueue(Lit p, Clause* from = nullptr);
+    void uncheckedEnqueue(Lit p, Clause* from = nullptr) {
+        Var x = var(p);
+        Module::assigns[x] = toLbool(!sign(p));
+        level[x] = decisionLevel();
+        reason[x] = from;
+        trail.push(p);
+    }
     Clause* propagate();
     void cancelUntil(int level);
 
@@ -143,7 +149,17 @@ private:
     uint32_t abstractLevel(Var x) const { return 1u << (level[x] & 31); }
     Clause* runModulePass();
     Clause* propagateClauses(int& dequeued);
-    void wakeModulesOf(Var x);
+    // Marks the modules watching x as woken for the current pass or backtrack.
+    void wakeModulesOf(Var x) {
+        const std::vector<Module*>& watchers = moduleWatches[x];
+        if (watchers.empty()) return;
+        if (moduleWoken.size() < modules.size()) moduleWoken.resize(modules.size(), 0);
+        for (Module* m : watchers) {
+            if (moduleWoken[m->id]) continue;
+            moduleWoken[m->id] = 1;
+            wokenModules.push_back(static_cast<int>(m->id));
+        }
+    }
     void printSearchHeader() const;
     void printProgressLine(const char* open, const char* close, int nof_learnts) const;
     bool decideSkipLearnt(const vec<Lit>& learnt_clause);
