@@ -7,10 +7,7 @@
 // from the location this file was compiled from.
 //
 // TORVA_UPDATE_GOLDEN=1 rewrites the golden files from the current binary.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -19,79 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "e2e/torva_process.h"
+
 namespace {
-struct RunResult {
-    int status;  // exit status, or 128 + signal number
-    std::string out;
-    std::string err;
-};
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? "" : value;
-}
-
-std::string sourceDir() {
-    std::string dir = environment("TORVA_SOURCE_DIR");
-    if (!dir.empty()) return dir;
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind("/tests/e2e/"));
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-// A scratch file for one stream of the child, removed again when done.
-class CaptureFile {
-public:
-    CaptureFile() : path(::testing::TempDir() + "torva_e2e_XXXXXX") { fd = mkstemp(&path[0]); }
-    ~CaptureFile() {
-        close(fd);
-        unlink(path.c_str());
-    }
-    CaptureFile(const CaptureFile&) = delete;
-    CaptureFile& operator=(const CaptureFile&) = delete;
-
-    int descriptor() const { return fd; }
-    std::string contents() const { return readFile(path); }
-
-private:
-    std::string path;
-    int fd;
-};
-
-RunResult runTorva(const std::vector<std::string>& args) {
-    std::string binary = environment("TORVA_BINARY");
-    std::string tree = sourceDir();
-    CaptureFile out, err;
-    pid_t child = fork();
-    if (child == 0) {
-        if (chdir(tree.c_str()) != 0) _exit(127);
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
-        dup2(out.descriptor(), STDOUT_FILENO);
-        dup2(err.descriptor(), STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(binary.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return {code, out.contents(), err.contents()};
-}
-
 // Masks the figures that differ from run to run: CPU time and memory.
 std::string masked(const std::string& text) {
     static const std::regex time("Time:\t\t[0-9.]+ CPU sec\\.");
