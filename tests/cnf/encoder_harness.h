@@ -14,6 +14,7 @@
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
+#include "support/config_guard.h"
 
 typedef VerificationModelCNF::Bits Bits;
 
@@ -26,26 +27,6 @@ inline int64_t asSigned(uint64_t v, unsigned n) {
 }
 
 inline uint64_t asPattern(int64_t v, unsigned n) { return static_cast<uint64_t>(v) & lowMask(n); }
-
-// Restores toClses, prioParams, addCounter and mulCounter when it goes out
-// of scope.
-class ConfigGuard {
-public:
-    ConfigGuard() : config(toClses), adds(addCounter), muls(mulCounter) {
-        std::copy(prioParams, prioParams + nPrioParams, priorities);
-    }
-    ~ConfigGuard() {
-        toClses = config;
-        addCounter = adds;
-        mulCounter = muls;
-        std::copy(priorities, priorities + nPrioParams, prioParams);
-    }
-
-private:
-    ToClauses config;
-    unsigned adds, muls;
-    int priorities[nPrioParams];
-};
 
 // A solver with an encoder on top; variables are numbered 1, 2, 3, ...
 class EncoderCase {

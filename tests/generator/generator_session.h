@@ -18,28 +18,9 @@
 #include "config.h"
 #include "frontend/smt2xml.h"
 #include "generator/generator_torva.h"
+#include "support/config_guard.h"
 
 typedef std::vector<unsigned int> Bits;
-
-class ConfigGuard {
-public:
-    ConfigGuard() : config(toClses), adds(addCounter), muls(mulCounter) {
-        std::copy(prioParams, prioParams + nPrioParams, priorities);
-    }
-    ~ConfigGuard() {
-        toClses = config;
-        addCounter = adds;
-        mulCounter = muls;
-        std::copy(priorities, priorities + nPrioParams, prioParams);
-    }
-    ConfigGuard(const ConfigGuard&) = delete;
-    ConfigGuard& operator=(const ConfigGuard&) = delete;
-
-private:
-    ToClauses config;
-    unsigned int adds, muls;
-    int priorities[nPrioParams];
-};
 
 class Session {
 public:
