@@ -5,9 +5,11 @@
 // from the files of the given corpus directories, built-in syntax samples and
 // generated benchmarks, and checks that every run ends in one of the
 // expected ways: a result, a parse error, a fatal report, an error line, a
-// read error, or (only for inputs with huge numbers) running out of the
-// memory or CPU limit. Anything else - a signal, a sanitizer report, a failed
-// assertion, a hang or memory growth on a small input - is a fault; faults
+// read error, running out of the memory or CPU limit only for inputs with
+// huge numbers, or running out of time in the search (after the front end has
+// printed "solving": a hard instance, not a hang). Anything else - a signal,
+// a sanitizer report, a failed assertion, a hang or memory growth of the
+// front end on a small input - is a fault; faults
 // are kept in the output directory. Deterministic per seed; the time bound
 // only decides how many inputs are tried.
 #include <dirent.h>
@@ -292,7 +294,7 @@ const char* outcomeName(Outcome o) {
         case Outcome::FatalReport: return "fatal report";
         case Outcome::ErrorLine: return "error line";
         case Outcome::ReadError: return "read error";
-        case Outcome::Resource: return "resource limit (huge numbers)";
+        case Outcome::Resource: return "resource limit (huge numbers or a long search)";
         case Outcome::Fault: return "FAULT";
     }
     return "?";
@@ -339,8 +341,12 @@ Verdict classify(int status, bool wallKilled, const std::string& out, const std:
         std::string first = err.substr(err.find(contains(err, "runtime error:") ? "runtime error:" : "Sanitizer"));
         return fault("sanitizer: " + first.substr(0, first.find('\n')).substr(0, 120));
     }
-    if (wallKilled || (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL)))
+    if (wallKilled || (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL))) {
+        // The front end is done once "solving" is printed; a search that runs
+        // out of time is a hard instance, not a hang of the lexer or parser.
+        if (startsLine(out, "solving")) return {Outcome::Resource, "search time limit"};
         return resource("time limit exhausted");
+    }
     if (WIFEXITED(status)) {
         int code = WEXITSTATUS(status);
         if ((code == 10 || code == 20) && contains(out, "Result: ")) return {Outcome::Result, ""};
