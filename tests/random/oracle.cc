@@ -23,19 +23,29 @@ namespace torva_random {
 
 namespace {
 
-struct NamedProfile {
-    Profile profile;
+template <class E>
+struct Named {
+    E value;
     const char* name;
 };
-const NamedProfile kProfiles[] = {{Profile::Default, "default"}, {Profile::Modules, "modules"},
-                                  {Profile::Clauses, "clauses"}, {Profile::Mixed, "mixed"},
-                                  {Profile::Search, "search"}};
+const Named<Profile> kProfiles[] = {{Profile::Default, "default"}, {Profile::Modules, "modules"},
+                                    {Profile::Clauses, "clauses"}, {Profile::Mixed, "mixed"},
+                                    {Profile::Search, "search"}};
+const Named<Shape> kShapes[] = {{Shape::Small, "small"}, {Shape::Planted, "planted"}, {Shape::Law, "law"}};
 
-struct NamedShape {
-    Shape shape;
-    const char* name;
-};
-const NamedShape kShapes[] = {{Shape::Small, "small"}, {Shape::Planted, "planted"}, {Shape::Law, "law"}};
+template <class E, size_t N>
+const char* nameIn(const Named<E> (&table)[N], E value) {
+    for (const Named<E>& n : table)
+        if (n.value == value) return n.name;
+    return "?";
+}
+
+template <class E, size_t N>
+bool valueIn(const Named<E> (&table)[N], const std::string& name, E* value) {
+    for (const Named<E>& n : table)
+        if (name == n.name) return *value = n.value, true;
+    return false;
+}
 
 const size_t kLogTail = 4000;
 
@@ -152,29 +162,13 @@ uint64_t declarationValue(const std::string& bits, unsigned width, Prng& rng) {
 
 }  // namespace
 
-const char* profileName(Profile p) {
-    for (const NamedProfile& n : kProfiles)
-        if (n.profile == p) return n.name;
-    return "?";
-}
+const char* profileName(Profile p) { return nameIn(kProfiles, p); }
 
-bool profileByName(const std::string& name, Profile* p) {
-    for (const NamedProfile& n : kProfiles)
-        if (name == n.name) return *p = n.profile, true;
-    return false;
-}
+bool profileByName(const std::string& name, Profile* p) { return valueIn(kProfiles, name, p); }
 
-const char* shapeName(Shape s) {
-    for (const NamedShape& n : kShapes)
-        if (n.shape == s) return n.name;
-    return "?";
-}
+const char* shapeName(Shape s) { return nameIn(kShapes, s); }
 
-bool shapeByName(const std::string& name, Shape* s) {
-    for (const NamedShape& n : kShapes)
-        if (name == n.name) return *s = n.shape, true;
-    return false;
-}
+bool shapeByName(const std::string& name, Shape* s) { return valueIn(kShapes, name, s); }
 
 ToClauses profileConfig(Profile p, uint64_t seed) {
     ToClauses c;
