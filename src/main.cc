@@ -63,7 +63,7 @@ void limitMemoryToPhysical() {
 #endif
 }
 
-int run(const char* path) {
+int run(char* path) {
     std::fflush(stdout);
     std::fwrite(kBanner, 1, kBannerLength, stderr);
     std::fflush(stderr);
@@ -72,7 +72,7 @@ int run(const char* path) {
     S.verbosity = 1;
 
     std::puts("Read SMTLIB-Input\n");
-    bool parsed = parseSMT(S, const_cast<char*>(path));
+    bool parsed = parseSMT(S, path);
     if (!parsed) std::puts("Error: Parsing SM_T failed!");
     clearVariables();
     if (!parsed) {

@@ -17,7 +17,6 @@ Clause* Solver::runModulePass() {
         Clause* c = modules[wokenModules[k]]->propagate(&implied, static_cast<unsigned int>(decisionLevel()));
         for (int x : implied) {
             lbool val = Module::assigns[x];
-            Module::assigns[x] = val;
             level[x] = decisionLevel();
             reason[x] = Module::conflictGraph[x].reason;
             trail.push(Lit(x, val == l_False));
@@ -116,8 +115,8 @@ void Solver::cancelUntil(int lvl) {
             rec.clear();
         }
         if (!modules.empty()) wakeModulesOf(x);
-        currPrio = static_cast<int>(prioModules.size()) - 1;
     }
+    if (trail.size() > trail_lim[lvl]) currPrio = static_cast<int>(prioModules.size()) - 1;
     qhead = mqhead = trail_lim[lvl];
     trail.shrink(trail.size() - trail_lim[lvl]);
     trail_lim.shrink(trail_lim.size() - lvl);

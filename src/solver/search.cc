@@ -127,7 +127,7 @@ bool Solver::decideSkipLearnt(const vec<Lit>& learnt_clause) {
 void Solver::assertSkippedLearnt(const vec<Lit>& learnt_clause) {
     Lit asserting = learnt_clause[0];
     ModuleImplication& rec = Module::conflictGraph[var(asserting)];
-    TORVA_CHECK(Module::conflictGraph[var(learnt_clause[0])].empty(), "Solver");
+    TORVA_CHECK(rec.empty(), "Solver");
     rec.negLevel = -decisionLevel();
     rec.moduleId = nModules;
     rec.reason = Clause_new(learnt_clause, false);
