@@ -6,14 +6,7 @@
 namespace {
 
 TEST(ArithmeticEncoding, AdditionWithAndWithoutCarryOut) {
-    for (unsigned n = 1; n <= 5; n++) {
-        checkEveryPair(
-            n, n, [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); },
-            [n](uint64_t x, uint64_t y) { return (x + y) & lowMask(n); });
-        checkEveryPair(
-            n, n + 1, [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); },
-            [](uint64_t x, uint64_t y) { return x + y; });
-    }
+    for (unsigned n = 1; n <= 5; n++) checkAdditions(n);
 }
 
 TEST(ArithmeticEncoding, SubtractionWithAndWithoutBorrowOut) {

@@ -119,6 +119,13 @@ void checkEveryPair(unsigned n, size_t outWidth, Encode encode, Expected expecte
     }
 }
 
+// Addition of every pair of n-bit inputs, modulo 2^n and with a carry out.
+inline void checkAdditions(unsigned n) {
+    auto add = [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); };
+    checkEveryPair(n, n, add, [n](uint64_t x, uint64_t y) { return (x + y) & lowMask(n); });
+    checkEveryPair(n, n + 1, add, [](uint64_t x, uint64_t y) { return x + y; });
+}
+
 // The same for one n-bit input.
 template <class Encode, class Expected>
 void checkEveryValue(unsigned n, size_t outWidth, Encode encode, Expected expected) {

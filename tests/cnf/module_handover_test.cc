@@ -94,12 +94,7 @@ TEST(ModuleHandover, ResultsStayRightWithModules) {
     ConfigGuard guard;
     toClses.addSubModule = true;
     for (unsigned n = 1; n <= 3; n++) {
-        checkEveryPair(
-            n, n, [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); },
-            [n](uint64_t x, uint64_t y) { return (x + y) & lowMask(n); });
-        checkEveryPair(
-            n, n + 1, [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); },
-            [](uint64_t x, uint64_t y) { return x + y; });
+        checkAdditions(n);
     }
     toClses.addSubModule = false;
     toClses.mulHeur = 0;
