@@ -8,6 +8,7 @@
 
 #include "cnf/verification_model_cnf.h"
 #include "containers/check.h"
+#include "generator/module_factory.h"
 
 VerificationModelCNF::VerificationModelCNF(Solver& solver, std::function<unsigned int()> newCNFVariable)
     : solver(solver), newCNFVariable(std::move(newCNFVariable)) {}
@@ -30,7 +31,7 @@ void VerificationModelCNF::cc() {
         while (v >= solver.nVars()) solver.newVar(true, true);
         clauseLits.push(Lit(v, code < 0));
     }
-    if (!solver.addClause(clauseLits)) reportUnsatisfiable();
+    if (!solver.addClause(clauseLits) && exitOnUnsatWhileBuilding) reportUnsatisfiable();
     CurrentClause.clear();
 }
 

@@ -20,4 +20,6 @@ namespace torva {
 // "Line: <line>", an empty line and the message, written to standard error as
 // one block; then the process aborts.
 [[noreturn]] void fatalReport(const char* source, int line, const std::string& message);
+// The same report with one more line after the message: a hint for the user.
+[[noreturn]] void fatalReport(const char* source, int line, const std::string& message, const std::string& hint);
 }  // namespace torva

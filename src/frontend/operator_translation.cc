@@ -56,8 +56,15 @@ const int kLineUnsupported = 371;
 
 [[noreturn]] void fail(int line, const std::string& message) { torva::fatalReport("smt2xml", line, message); }
 
+// Refusals of an operator or of its operands name the reader that takes them.
+const char* const kExtendedHint = "(torva --extended reads the whole SMT-LIB 1.2 QF_BV language)";
+
+[[noreturn]] void refuse(int line, const std::string& message) {
+    torva::fatalReport("smt2xml", line, message, kExtendedHint);
+}
+
 void requireCount(const Operands& ops, size_t count, int line) {
-    if (ops.size() != count) fail(line, "ops != " + std::to_string(count) + std::to_string(ops.size()));
+    if (ops.size() != count) refuse(line, "ops != " + std::to_string(count) + std::to_string(ops.size()));
 }
 
 void requireAtLeastTwo(const Operands& ops, int line) {
@@ -144,7 +151,7 @@ Signal* ite(const std::string& name, const Operands& ops) {
     Signal* cond = ops[0];
     Signal* thenSig = ops[1];
     Signal* elseSig = ops[2];
-    if (!isBool(cond)) fail(kLineIteCondition, "op0 is not a bool: " + name);
+    if (!isBool(cond)) refuse(kLineIteCondition, "op0 is not a bool: " + name);
     if (thenSig->bitsize != elseSig->bitsize) fail(kLineIteWidths, "then and else have differen bitsize");
     Signal* result = isBool(thenSig) ? newSignalBool(true) : newSignal(static_cast<int>(thenSig->bitsize), true);
     output->addOp3("ITE", result->cnfVars, cond->cnfVars, thenSig->cnfVars, elseSig->cnfVars);
@@ -173,8 +180,8 @@ Signal* generateOp(const std::string& name, std::vector<Signal*>* operands) {
     }
     if (const std::string* op = lookup(op2BoolModulesBool, name)) {
         requireCount(ops, 2, kLineConnectiveCount);
-        if (!isBool(ops[0])) fail(kLineConnectiveOp0, "op0 is not a bool: " + name);
-        if (!isBool(ops[1])) fail(kLineConnectiveOp1, "op1 is not a bool: " + name);
+        if (!isBool(ops[0])) refuse(kLineConnectiveOp0, "op0 is not a bool: " + name);
+        if (!isBool(ops[1])) refuse(kLineConnectiveOp1, "op1 is not a bool: " + name);
         return binaryOp(*op, newSignalBool(true), ops[0], ops[1]);
     }
     if (const std::string* op = lookup(op2Modules, name)) {
@@ -198,5 +205,5 @@ Signal* generateOp(const std::string& name, std::vector<Signal*>* operands) {
         return implies(ops[0], ops[1]);
     }
     if (name == "ite" || name == "if_then_else") return ite(name, ops);
-    fail(kLineUnsupported, "operator not supported: " + name);
+    refuse(kLineUnsupported, "operator not supported: " + name);
 }

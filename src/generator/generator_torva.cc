@@ -57,11 +57,15 @@ void GeneratorTORVA::setValue(std::vector<unsigned int>& vars, std::vector<bool>
     getDataSET(*solver, vars, values);
 }
 
-bool GeneratorTORVA::write(const std::string&) {
+void GeneratorTORVA::finishModuleWatches() {
     for (std::vector<Module*>& watchers : solver->moduleWatches) {
         std::sort(watchers.begin(), watchers.end(), lowerId);
         watchers.erase(std::unique(watchers.begin(), watchers.end()), watchers.end());
     }
+}
+
+bool GeneratorTORVA::write(const std::string&) {
+    finishModuleWatches();
     std::printf("solving\n");
     return true;
 }

@@ -32,6 +32,10 @@ public:
     bool addOp3(const std::string& op, std::vector<unsigned int>& out, std::vector<unsigned int>& cond,
                 std::vector<unsigned int>& thenBits, std::vector<unsigned int>& elseBits);
 
+    // Sorts every module-watch list of the solver by module id and removes
+    // duplicates, so that every module appears at most once per variable.
+    void finishModuleWatches();
+    // The end-of-parse step: finishModuleWatches, then "solving".
     bool write(const std::string& name);
     bool setTopModule(const std::string&) { return true; }
     bool addModule(const std::string&) { return true; }

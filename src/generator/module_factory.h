@@ -22,3 +22,9 @@ void getDataADD(Solver& s, BitVector& out, BitVector& a, BitVector& b);
 void getDataMUL(Solver& s, BitVector& out, BitVector& a, BitVector& b);
 void getDataShift(Solver& s, BitVector& data, BitVector& amount, BitVector& out, bool left);
 void getDataSET(Solver& s, BitVector& vars, std::vector<bool>& values);
+
+// What happens when a clause added while the problem is built makes the
+// clause set unsatisfiable. The benchmark front end ends the run at once
+// with its result line and status 20 (the default); the term-graph paths
+// clear this and read Solver::okay() once the problem is built.
+extern bool exitOnUnsatWhileBuilding;

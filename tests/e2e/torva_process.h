@@ -66,12 +66,16 @@ private:
     int fd;
 };
 
-// Runs the torva binary in the source directory; a non-zero addressLimit
-// caps the child's address space (bytes).
-inline RunResult runTorva(const std::vector<std::string>& args, rlim_t addressLimit = 0) {
+// Runs the torva binary in the source directory with `input` as its standard
+// input; a non-zero addressLimit caps the child's address space (bytes).
+inline RunResult runTorva(const std::vector<std::string>& args, rlim_t addressLimit = 0,
+                          const std::string& input = "") {
     std::string binary = environment("TORVA_BINARY");
     std::string tree = sourceDir();
-    CaptureFile out, err;
+    CaptureFile in, out, err;
+    if (!input.empty() && write(in.descriptor(), input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+        return {127, "", "could not write the standard input of the child"};
+    lseek(in.descriptor(), 0, SEEK_SET);
     pid_t child = fork();
     if (child == 0) {
         if (chdir(tree.c_str()) != 0) _exit(127);
@@ -79,8 +83,7 @@ inline RunResult runTorva(const std::vector<std::string>& args, rlim_t addressLi
             struct rlimit limit = {addressLimit, addressLimit};
             setrlimit(RLIMIT_AS, &limit);
         }
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
+        dup2(in.descriptor(), STDIN_FILENO);
         dup2(out.descriptor(), STDOUT_FILENO);
         dup2(err.descriptor(), STDERR_FILENO);
         std::vector<char*> argv{const_cast<char*>(binary.c_str())};

@@ -81,6 +81,10 @@ inline std::string quoted(const std::string& text) {
     return out;
 }
 
+// The line that refusals of a construct or operator carry after their
+// message, naming the reader that takes the whole language.
+inline const std::string kExtendedHint = "(torva --extended reads the whole SMT-LIB 1.2 QF_BV language)";
+
 // A fatal report of `source` with `message`; its line names the raising
 // statement, not the input, and is left open.
 inline std::string fatalReport(const std::string& source, const std::string& message) {
@@ -109,6 +113,11 @@ inline void expectParseError(const std::string& text, const std::string& message
 inline void expectFatal(const std::string& text, const std::string& source, const std::string& message) {
     BenchmarkFile file(text);
     EXPECT_EXIT(parseAndExit(file.path), testing::KilledBySignal(SIGABRT), fatalReport(source, message)) << text;
+}
+
+// The parse of `text` aborts with a refusal: `message` and the hint line.
+inline void expectRefusal(const std::string& text, const std::string& source, const std::string& message) {
+    expectFatal(text, source, message + "\n" + kExtendedHint);
 }
 
 }  // namespace parse_test

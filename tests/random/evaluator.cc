@@ -1,4 +1,4 @@
-// Reference semantics of the QF_BV operators the front end accepts, and the
+// Reference semantics of the QF_BV operators the readers accept, and the
 // exhaustive model count used to confirm unsatisfiable answers.
 #include "random/evaluator.h"
 
@@ -38,6 +38,32 @@ uint64_t srem(uint64_t a, uint64_t b, unsigned w) {
 uint64_t shl(uint64_t a, uint64_t s, unsigned w) { return s >= w ? 0 : (a << s) & mask(w); }
 
 uint64_t lshr(uint64_t a, uint64_t s, unsigned w) { return s >= w ? 0 : a >> s; }
+
+uint64_t ashr(uint64_t a, uint64_t s, unsigned w) {
+    if (s >= w) return negative(a, w) ? mask(w) : 0;
+    return signExtend(a >> s, w - static_cast<unsigned>(s), w);
+}
+
+// The remainder of the signed division rounding towards minus infinity: it
+// takes the sign of the divisor; a zero divisor leaves the dividend.
+uint64_t smod(uint64_t a, uint64_t b, unsigned w) {
+    bool na = negative(a, w), nb = negative(b, w);
+    uint64_t u = urem(na ? neg(a, w) : a, nb ? neg(b, w) : b, w);
+    if (u == 0 || na == nb) return na ? neg(u, w) : u;
+    return ((na ? b - u : u + b)) & mask(w);
+}
+
+uint64_t rotateLeft(uint64_t a, unsigned k, unsigned w) {
+    k %= w;
+    if (k == 0) return a;
+    return ((a << k) | (a >> (w - k))) & mask(w);
+}
+
+uint64_t repeat(uint64_t a, unsigned count, unsigned w) {
+    uint64_t v = 0;
+    for (unsigned i = 0; i < count; i++) v = (w >= 64 ? 0 : v << w) | a;
+    return v;
+}
 
 uint64_t signExtend(uint64_t a, unsigned from, unsigned to) {
     if (negative(a, from)) a |= ~mask(from);
@@ -145,6 +171,11 @@ uint64_t Evaluator::evalTerm(const Node& n) {
         case Op::SignExtend: return bv::signExtend(kid(0), bench.nodes[n.kids[0]].width, w);
         case Op::IteTerm: return kid(0) ? kid(1) : kid(2);
         case Op::Comp: return kid(0) == kid(1);
+        case Op::Ashr: return bv::ashr(kid(0), kid(1), w);
+        case Op::Smod: return bv::smod(kid(0), kid(1), w);
+        case Op::RotateLeft: return bv::rotateLeft(kid(0), n.hi, w);
+        case Op::RotateRight: return bv::rotateLeft(kid(0), w - n.hi % w, w);
+        case Op::Repeat: return bv::repeat(kid(0), n.hi, bench.nodes[n.kids[0]].width);
         default: std::abort();
     }
 }

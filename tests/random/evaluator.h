@@ -22,6 +22,10 @@ uint64_t sdiv(uint64_t a, uint64_t b, unsigned w);
 uint64_t srem(uint64_t a, uint64_t b, unsigned w);
 uint64_t shl(uint64_t a, uint64_t s, unsigned w);
 uint64_t lshr(uint64_t a, uint64_t s, unsigned w);
+uint64_t ashr(uint64_t a, uint64_t s, unsigned w);
+uint64_t smod(uint64_t a, uint64_t b, unsigned w);
+uint64_t rotateLeft(uint64_t a, unsigned k, unsigned w);
+uint64_t repeat(uint64_t a, unsigned count, unsigned w);
 uint64_t signExtend(uint64_t a, unsigned from, unsigned to);
 }  // namespace bv
 

@@ -25,7 +25,8 @@ const OpSpelling kSpellings[] = {
     {Op::BvOr, "bvor"}, {Op::BvXor, "bvxor"}, {Op::Xnor, "bvxnor"}, {Op::Nand, "bvnand"},
     {Op::Nor, "bvnor"}, {Op::Extract, "extract"}, {Op::Concat, "concat"},
     {Op::ZeroExtend, "zero_extend"}, {Op::SignExtend, "sign_extend"}, {Op::IteTerm, "ite"},
-    {Op::Comp, "bvcomp"}, {Op::Let, "let"}, {Op::Flet, "flet"},
+    {Op::Comp, "bvcomp"}, {Op::Let, "let"}, {Op::Flet, "flet"}, {Op::Ashr, "bvashr"}, {Op::Smod, "bvsmod"},
+    {Op::RotateLeft, "rotate_left"}, {Op::RotateRight, "rotate_right"}, {Op::Repeat, "repeat"},
 };
 
 // Keywords whose letter case the front end ignores are printed in one of three
@@ -135,6 +136,9 @@ private:
                 break;
             case Op::ZeroExtend:
             case Op::SignExtend:
+            case Op::RotateLeft:
+            case Op::RotateRight:
+            case Op::Repeat:
                 os << "(" << opName(n.op) << "[" << n.hi << "] ";
                 node(os, n.kids[0]);
                 close(os, n, i);
@@ -175,6 +179,23 @@ std::string decimal(unsigned __int128 v) {
         v /= 10;
     }
     return digits;
+}
+
+bool graphOnly(Op op) { return op >= Op::Ashr; }
+
+bool needsGraphReader(const Benchmark& b) {
+    std::vector<bool> seen(b.nodes.size(), false);
+    std::vector<int> todo;
+    for (const Assertion& a : b.assertions) todo.push_back(a.node);
+    while (!todo.empty()) {
+        int i = todo.back();
+        todo.pop_back();
+        if (seen[i]) continue;
+        seen[i] = true;
+        if (graphOnly(b.nodes[i].op)) return true;
+        for (int k : b.nodes[i].kids) todo.push_back(k);
+    }
+    return false;
 }
 
 int Benchmark::add(const Node& n) {

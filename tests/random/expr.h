@@ -1,6 +1,8 @@
 // Expression trees of random benchmarks: formulas and bit-vector terms over
 // declared variables, with let/flet sharing, and their printing as SMT-LIB
-// 1.x QF_BV benchmark text in the subset the front end accepts.
+// 1.x QF_BV benchmark text in the subset the basic reader accepts, plus a few
+// operators (arithmetic shift, signed modulo, rotations, repetition) that
+// only the term-graph readers accept.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +17,9 @@ enum class Op {
     Equal, Distinct, Ult, Ule, Ugt, Uge, Slt, Sle, Sgt, Sge, Let, Flet,
     // Terms (width 1 to 64).
     Var, Const, TermRef, Neg, BvNot, Add, Sub, Mul, Udiv, Urem, Sdiv, Srem, Shl, Lshr,
-    BvAnd, BvOr, BvXor, Xnor, Nand, Nor, Extract, Concat, ZeroExtend, SignExtend, IteTerm, Comp
+    BvAnd, BvOr, BvXor, Xnor, Nand, Nor, Extract, Concat, ZeroExtend, SignExtend, IteTerm, Comp,
+    // Terms only the term-graph readers accept (the count or distance in hi).
+    Ashr, Smod, RotateLeft, RotateRight, Repeat
 };
 
 // How a constant is written: bvN[w], N[w], bit0/bit1 (1 bit) or a bare
@@ -29,7 +33,7 @@ struct Node {
     uint64_t value = 0;           // Const: the value, already reduced to the width
     unsigned wrap = 0;            // Const: printed as value + wrap * 2^width
     ConstStyle style = ConstStyle::Bv;
-    unsigned hi = 0, lo = 0;      // Extract bounds; extension count in hi
+    unsigned hi = 0, lo = 0;      // Extract bounds; extension, rotation or repetition count in hi
     int decl = -1;                // Var, Pred: index of the declaration
     std::string name;             // Let/Flet/ref: the bound name ("?t0", "$f0")
     bool annotated = false;       // printed with an annotation
@@ -66,6 +70,10 @@ struct Benchmark {
 };
 
 const char* opName(Op op);
+// True for the operators the SMT-LIB 1 benchmark reader refuses.
+bool graphOnly(Op op);
+// True when some assertion reads a graph-only operator.
+bool needsGraphReader(const Benchmark& b);
 std::string decimal(unsigned __int128 v);
 
 }  // namespace torva_random

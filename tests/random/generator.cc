@@ -62,6 +62,8 @@ private:
     int divisor(unsigned w, int depth);
     int arithmetic(Op op, unsigned w, int depth);
     int bitwise(Op op, unsigned w, int depth);
+    int graphTerm(unsigned w, int depth);
+    int indexed(Op op, int t, unsigned width, unsigned count);
     int formulaLeaf();
     int atom(int depth);
     int binding(Op op, int depth);
@@ -247,7 +249,7 @@ int Builder::divisor(unsigned w, int depth) {
 int Builder::arithmetic(Op op, unsigned w, int depth) {
     int a = term(w, depth - 1);
     int b;
-    if (op == Op::Udiv || op == Op::Sdiv)
+    if (op == Op::Udiv || op == Op::Sdiv || op == Op::Smod)
         b = divisor(w, depth);
     else if (w <= set.arithWidth)
         b = term(w, depth - 1);
@@ -271,8 +273,39 @@ int Builder::bitwise(Op op, unsigned w, int depth) {
     return make(op, w, {term(w, depth - 1), term(w, depth - 1)});
 }
 
+int Builder::indexed(Op op, int t, unsigned w, unsigned count) {
+    int n = make(op, w, {t});
+    bench.nodes[n].hi = count;
+    return n;
+}
+
+// The operators only the term-graph readers accept: arithmetic shifts,
+// signed modulo (narrow, like the other divisions), rotations by any
+// distance (also beyond the width) and repetitions.
+int Builder::graphTerm(unsigned w, int depth) {
+    switch (rng.below(5)) {
+        case 0: return make(Op::Ashr, w, {term(w, depth - 1), shiftAmount(w, depth)});
+        case 1:
+            if (w <= set.arithWidth) return arithmetic(Op::Smod, w, depth);
+            return make(Op::Ashr, w, {term(w, depth - 1), shiftAmount(w, depth)});
+        case 2:
+        case 3: {
+            unsigned distance = static_cast<unsigned>(rng.below(2 * w + 1));
+            return indexed(rng.coin() ? Op::RotateLeft : Op::RotateRight, term(w, depth - 1), w, distance);
+        }
+        default: {
+            std::vector<unsigned> counts;
+            for (unsigned c = 1; c <= std::min(w, 8u); c++)
+                if (w % c == 0) counts.push_back(c);
+            unsigned count = counts[rng.below(counts.size())];
+            return indexed(Op::Repeat, term(w / count, depth - 1), w, count);
+        }
+    }
+}
+
 int Builder::term(unsigned w, int depth) {
     if (depth <= 0 || rng.chance(20)) return leaf(w);
+    if (set.graphOps && rng.chance(12)) return graphTerm(w, depth);
     static const Op kOps[] = {Op::Add, Op::Sub, Op::Neg, Op::Mul, Op::Udiv, Op::Urem, Op::Sdiv, Op::Srem,
                               Op::Shl, Op::Lshr, Op::BvAnd, Op::BvOr, Op::BvXor, Op::BvNot, Op::Xnor,
                               Op::Nand, Op::Nor, Op::Extract, Op::Concat, Op::ZeroExtend, Op::SignExtend,
@@ -577,11 +610,50 @@ int Builder::law(int which, unsigned w) {
             return iff(make(Op::IteFormula, 0, {f, g, h}),
                        make(Op::Or, 0, {make(Op::And, 0, {f, g}), make(Op::And, 0, {negate(f), h})}));
         }
+        case 36: {
+            w = small;
+            int a = t(), b = t();
+            int negative = make(Op::Slt, 0, {a, k(0)});
+            int complemented = bitNot(op2(Op::Lshr, bitNot(a), b));
+            return eq(op2(Op::Ashr, a, b), make(Op::IteTerm, w, {negative, complemented, op2(Op::Lshr, a, b)}));
+        }
+        case 37: {
+            int a = t();
+            unsigned s = static_cast<unsigned>(rng.below(w + 2) & bv::mask(w));
+            int shifted = op2(Op::Ashr, a, k(s));
+            if (s == 0) return eq(shifted, a);
+            if (s >= w) return eq(shifted, extend(Op::SignExtend, extract(a, w - 1, w - 1), w - 1));
+            return eq(shifted, extend(Op::SignExtend, extract(a, w - 1, s), s));
+        }
+        case 38: {
+            int a = t();
+            unsigned distance = static_cast<unsigned>(rng.below(2 * w + 1)), r = distance % w;
+            int rotated = indexed(Op::RotateLeft, a, w, distance);
+            if (rng.coin()) return eq(indexed(Op::RotateRight, rotated, w, distance), a);
+            if (r == 0) return eq(rotated, a);
+            return eq(rotated, make(Op::Concat, w, {extract(a, w - 1 - r, 0), extract(a, w - 1, w - r)}));
+        }
+        case 39: {
+            unsigned count = static_cast<unsigned>(rng.range(1, static_cast<int>(std::max(1u, std::min(4u, 64 / w)))));
+            int a = t(), copies = a;
+            for (unsigned i = 1; i < count; i++) copies = make(Op::Concat, width(copies) + w, {copies, a});
+            return make(Op::Equal, 0, {indexed(Op::Repeat, a, count * w, count), copies});
+        }
+        case 40: {
+            w = std::min(small, 5u);
+            int a = t(), b = t();
+            lawOperands.push_back({op2(Op::Srem, a, b), "?t" + std::to_string(nextBinding++)});
+            int r = ref(lawOperands.back(), Op::TermRef);
+            int sameSign = iff(make(Op::Slt, 0, {r, k(0)}), make(Op::Slt, 0, {b, k(0)}));
+            int keep = make(Op::Or, 0, {eq(r, k(0)), sameSign});
+            return eq(op2(Op::Smod, a, b), make(Op::IteTerm, w, {keep, r, op2(Op::Add, r, b)}));
+        }
         default: { int a = t(), b = t(); return iff(eq(a, b), eq(b, a)); }
     }
 }
 
 const int kLawCount = 36;
+const int kGraphLawCount = 5;
 
 // A valid formula is refuted in one of several equivalent ways.
 int refute(Builder& b, int valid) {
@@ -670,6 +742,8 @@ Generated generatePlanted(uint64_t seed, const GenSettings& s) {
 
 int lawCount() { return kLawCount; }
 
+int graphLawCount() { return kGraphLawCount; }
+
 Generated generateLaw(uint64_t seed, const GenSettings& s, int which) {
     Generated g;
     Prng rng(seed);
@@ -679,7 +753,7 @@ Generated generateLaw(uint64_t seed, const GenSettings& s, int which) {
     g.planted = b.plant();
     int context = rng.range(0, 2);
     for (int i = 0; i < context; i++) assertPlanted(b, g.bench, s, g.planted, 2);
-    if (which < 0) which = static_cast<int>(rng.below(kLawCount));
+    if (which < 0) which = static_cast<int>(rng.below(s.graphOps ? kLawCount + kGraphLawCount : kLawCount));
     unsigned w = std::min(b.atomWidth(), std::min(s.lawWidth, s.eqWidth));
     b.assertFormula(refute(b, b.shareLawOperands(b.law(which, w))));
     g.bench.expect = Expect::Unsat;

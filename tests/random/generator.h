@@ -37,6 +37,8 @@ struct GenSettings {
                                   // and word modules explain by all lower operand bits
     int depth = 3;                // nesting depth of formulas and terms
     bool decorate = false;        // comments, annotations, keyword case variants
+    bool graphOps = false;        // also the operators only the term-graph readers accept,
+                                  // and the laws about them
 };
 
 struct Generated {
@@ -49,6 +51,8 @@ Generated generate(uint64_t seed, const GenSettings& settings);
 // Number of identity laws the Law shape draws from; `law` >= 0 forces one
 // (for the laws' own self-test), -1 draws at random.
 int lawCount();
+// Laws about the graph-only operators, numbered from lawCount() on.
+int graphLawCount();
 Generated generateLaw(uint64_t seed, const GenSettings& settings, int law);
 
 }  // namespace torva_random

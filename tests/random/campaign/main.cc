@@ -1,7 +1,9 @@
 // Long random-testing campaign: runs any number of seeds per configuration
-// profile and instance shape through the differential oracle and keeps every
-// failing case in a directory (the benchmark as NAME.smt, the seed, the
-// configuration, the problem and the run's output as NAME.txt).
+// profile and instance shape through the differential oracle of the
+// specified path, or of the term-graph paths (--path), and keeps every
+// failing case in a directory (the benchmark as NAME.smt, for the graph
+// paths also the script as NAME.smt2; the seed, the configuration, the
+// problem and the runs' output as NAME.txt).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "random/graph_oracle.h"
 #include "random/oracle.h"
 
 using namespace torva_random;
@@ -27,12 +30,24 @@ struct Options {
     std::string out = "random-failures";
     int timeout = 60;
     int depth = 3;
+    std::string path = "specified";
 };
+
+bool graphPaths(const std::string& path, PathSelection& p) {
+    if (path == "smt2") p = {true, false, false};
+    else if (path == "extended") p = {false, true, false};
+    else if (path == "both") p = {true, true, true};
+    else return false;
+    return true;
+}
 
 void usage() {
     std::cerr << "usage: torva_campaign [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search]\n"
                  "                      [--shape small|planted|law] [--out DIR] [--timeout SECONDS] [--depth N]\n"
-                 "Runs seeds FIRST .. FIRST+N-1 for every chosen profile and shape (all when not given).\n";
+                 "                      [--path specified|smt2|extended|both]\n"
+                 "Runs seeds FIRST .. FIRST+N-1 for every chosen profile and shape (all when not given).\n"
+                 "--path: the specified path (default); the SMT-LIB 2 script or the extended SMT-LIB 1 reader\n"
+                 "through the term graph; or both of those and the specified path where it reads the instance.\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -51,6 +66,10 @@ bool parseOptions(int argc, char** argv, Options& o) {
             o.timeout = std::atoi(value.c_str());
         } else if (arg == "--depth") {
             o.depth = std::atoi(value.c_str());
+        } else if (arg == "--path") {
+            PathSelection unused;
+            if (value != "specified" && !graphPaths(value, unused)) return false;
+            o.path = value;
         } else if (arg == "--profile") {
             Profile p;
             if (!profileByName(value, &p)) return false;
@@ -77,6 +96,46 @@ void keep(const Options& o, const Case& c, const CaseOutcome& out) {
     std::ofstream(base + ".txt") << describeFailure(c, out);
 }
 
+void keepGraph(const Options& o, const GraphCase& c, const GraphOutcome& out) {
+    mkdir(o.out.c_str(), 0755);
+    std::string base = o.out + "/" + o.path + "_" + profileName(c.profile) + "_" + shapeName(c.shape) + "_" +
+                       std::to_string(c.seed);
+    std::ofstream(base + ".smt2") << out.script.text;
+    std::ofstream(base + ".smt") << out.generated.bench.text();
+    std::ofstream(base + ".txt") << describeGraphFailure(c, out);
+}
+
+// The graph oracle over the seed range; instances that ran out of time are
+// kept and counted apart from wrong answers.
+int graphCampaign(const Options& o, const std::string& dir) {
+    PathSelection paths;
+    graphPaths(o.path, paths);
+    uint64_t sat = 0, unsat = 0, timeouts = 0, failed = 0;
+    for (uint64_t i = 0; i < o.count; i++) {
+        for (Profile p : o.profiles) {
+            for (Shape s : o.shapes) {
+                GraphCase c{p, s, o.first + i, o.depth, paths};
+                GraphOutcome out = runGraphCase(c, dir, o.timeout);
+                if (out.ok) {
+                    (out.sat ? sat : unsat)++;
+                    continue;
+                }
+                (out.timedOut ? timeouts : failed)++;
+                keepGraph(o, c, out);
+                std::cout << (out.timedOut ? "TIMEOUT" : "FAIL") << " seed " << c.seed << " " << profileName(p) << "/"
+                          << shapeName(s) << ": " << out.message << std::endl;
+            }
+        }
+        if ((i + 1) % 100 == 0)
+            std::cout << (i + 1) << " seeds: " << sat << " sat, " << unsat << " unsat, " << timeouts << " timeouts, "
+                      << failed << " failed" << std::endl;
+    }
+    std::cout << "checked " << (sat + unsat + timeouts + failed) << " instances on path " << o.path << ": " << sat
+              << " sat, " << unsat << " unsat, " << timeouts << " timeouts, " << failed << " failed"
+              << (failed + timeouts ? " (kept in " + o.out + ")" : "") << std::endl;
+    return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +145,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = makeWorkDir("campaign");
+    if (o.path != "specified") {
+        int status = graphCampaign(o, dir);
+        rmdir(dir.c_str());
+        return status;
+    }
     uint64_t sat = 0, unsat = 0, failed = 0;
     for (uint64_t i = 0; i < o.count; i++) {
         for (Profile p : o.profiles) {

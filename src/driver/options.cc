@@ -1,0 +1,88 @@
+// Command-line parsing with getopt_long. The input's reader is chosen by an
+// explicit switch, else by the name: ".smt2" and standard input are
+// SMT-LIB 2 scripts, everything else is an SMT-LIB 1 benchmark.
+#include "driver/options.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace torva::driver {
+namespace {
+
+const char kUsage[] =
+    "usage: torva [options] FILE\n"
+    "\n"
+    "FILE is an SMT-LIB 1 benchmark (.smt) or an SMT-LIB 2 script (.smt2);\n"
+    "'-' reads an SMT-LIB 2 script from standard input.\n"
+    "\n"
+    "  -h, --help         print this text and exit\n"
+    "  -m, --model        print the value of every declared variable and\n"
+    "                     predicate after Result: SAT (SMT-LIB 1)\n"
+    "      --check-model  check the model of an SMT-LIB 1 benchmark on its\n"
+    "                     term graph before the answer is printed (always on\n"
+    "                     for SMT-LIB 2 and --extended)\n"
+    "      --smt2         read FILE as an SMT-LIB 2 script\n"
+    "      --extended     read FILE in the whole SMT-LIB 1.2 QF_BV language\n"
+    "                     through the term graph\n";
+
+enum LongOnly { kCheckModel = 256, kSmt2, kExtended };
+
+[[noreturn]] void badOption(const char* problem) {
+    std::fprintf(stderr, "torva: %s (try 'torva --help')\n", problem);
+    std::exit(1);
+}
+
+bool endsWith(const std::string& text, const char* suffix) {
+    size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+}  // namespace
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    static const struct option kLong[] = {
+        {"help", no_argument, nullptr, 'h'},
+        {"model", no_argument, nullptr, 'm'},
+        {"check-model", no_argument, nullptr, kCheckModel},
+        {"smt2", no_argument, nullptr, kSmt2},
+        {"extended", no_argument, nullptr, kExtended},
+        {nullptr, 0, nullptr, 0},
+    };
+    bool smt2 = false, extended = false;
+    opterr = 0;
+    optind = 1;
+    int c;
+    while ((c = getopt_long(argc, argv, "hm", kLong, nullptr)) != -1) {
+        switch (c) {
+            case 'h':
+                std::fputs(kUsage, stdout);
+                std::exit(0);
+            case 'm': options.printModel = true; break;
+            case kCheckModel: options.checkModel = true; break;
+            case kSmt2: smt2 = true; break;
+            case kExtended: extended = true; break;
+            default: {
+                std::string problem = optopt != 0 && optopt < 256
+                                          ? std::string("unknown option -") + static_cast<char>(optopt)
+                                          : std::string("unknown option ") + argv[optind - 1];
+                badOption(problem.c_str());
+            }
+        }
+    }
+    if (smt2 && extended) badOption("--smt2 and --extended name different languages");
+    if (optind >= argc) return false;
+    options.input = argv[optind];
+    if (extended)
+        options.reader = Reader::Extended;
+    else if (smt2 || options.input == "-" || endsWith(options.input, ".smt2"))
+        options.reader = Reader::Script;
+    if (options.reader == Reader::Script && options.printModel)
+        badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
+    if (options.reader != Reader::Benchmark && options.checkModel)
+        options.checkModel = false;  // always checked on the term-graph paths
+    return true;
+}
+
+}  // namespace torva::driver

@@ -1,0 +1,29 @@
+// The command line: which reader takes the input, where it comes from, and
+// the model switches. The first argument that is not an option is the input
+// (further ones are ignored); "-" is standard input. A plain `torva FILE`
+// run is the benchmark run whose report is fixed, whatever options exist.
+#pragma once
+
+#include <string>
+
+namespace torva::driver {
+
+enum class Reader {
+    Benchmark,  // the SMT-LIB 1 benchmark reader that translates while parsing
+    Extended,   // the whole SMT-LIB 1.2 language, through the term graph
+    Script,     // SMT-LIB 2 scripts, through the term graph
+};
+
+struct Options {
+    std::string input;        // a path, or "-" for standard input
+    Reader reader = Reader::Benchmark;
+    bool printModel = false;  // -m: the value of every declared symbol after a sat answer
+    bool checkModel = false;  // the benchmark reader checks its model on a term graph too
+};
+
+// Reads argv. Bad options print one line "torva: ..." with the usage hint on
+// standard error and end the process with status 1; --help prints the usage
+// and ends it with 0. Returns false when no input was named.
+bool parseOptions(int argc, char** argv, Options& options);
+
+}  // namespace torva::driver

@@ -1,0 +1,48 @@
+// The SMT-LIB 2 run: the script reader executes command by command and asks
+// the graph engine for every check; responses go to standard output.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/runs.h"
+#include "frontend/smt2/script.h"
+#include "generator/graph_solve.h"
+
+namespace torva::driver {
+
+int runScript(const Options& options) {
+    int fd = options.input == "-" ? STDIN_FILENO : open(options.input.c_str(), O_RDONLY);
+    if (fd < 0) {
+        std::printf("(error \"cannot open %s: %s\")\n", options.input.c_str(), std::strerror(errno));
+        return 1;
+    }
+    terms::CheckFunction check = [](const terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
+        return solveGraph(store, assertions, GraphSolveOptions());
+    };
+    int status = smt2::runScript(fd, check, stdout);
+    if (fd != STDIN_FILENO) close(fd);
+    return status;
+}
+
+bool readInput(const std::string& path, std::string& text, std::string& error) {
+    int fd = path == "-" ? STDIN_FILENO : open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    char buffer[1 << 16];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    int readErrno = errno;
+    if (fd != STDIN_FILENO) close(fd);
+    if (n < 0) {
+        error = "cannot read " + path + ": " + std::strerror(readErrno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torva::driver

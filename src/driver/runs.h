@@ -1,0 +1,23 @@
+// The three runs of the program, one per reader; each returns the exit
+// status.
+#pragma once
+
+#include <string>
+
+#include "driver/options.h"
+
+namespace torva::driver {
+
+// The specified benchmark run: translate while parsing, solve, report.
+int runBenchmark(const Options& options);
+// An SMT-LIB 1 benchmark read into the term graph and solved through it,
+// with the same report.
+int runExtended(const Options& options);
+// An SMT-LIB 2 script.
+int runScript(const Options& options);
+
+// The whole input ("-": standard input); false with a reason when it cannot
+// be read.
+bool readInput(const std::string& path, std::string& text, std::string& error);
+
+}  // namespace torva::driver

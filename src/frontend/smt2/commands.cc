@@ -1,0 +1,544 @@
+// The commands of an SMT-LIB 2 script. A command is read completely, up to
+// its closing parenthesis, before it takes effect, and every response is
+// flushed at once. A model is kept from a sat answer until the next command
+// that changes the assertion stack; the exit status follows the last
+// check-sat answer.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "frontend/smt2/session.h"
+#include "terms/evaluator.h"
+
+namespace torva::smt2 {
+namespace {
+
+std::string unescapeString(std::string_view text) {
+    std::string s;
+    for (size_t i = 0; i < text.size(); i++) {
+        s.push_back(text[i]);
+        if (text[i] == '"') i++;  // "" stands for one quote
+    }
+    return s;
+}
+
+std::string quoted(std::string_view text) {
+    std::string s = "\"";
+    for (char c : text) {
+        if (c == '"') s.push_back('"');
+        s.push_back(c);
+    }
+    return s + "\"";
+}
+
+}  // namespace
+
+Session::Session(terms::CheckFunction check, std::FILE* out)
+    : check_(std::move(check)),
+      initialOut_(out),
+      out_(out),
+      diagnostic_(stderr),
+      store_(std::make_unique<terms::TermStore>()) {}
+
+Session::~Session() {
+    setChannel(out_, initialOut_);
+    setChannel(diagnostic_, stderr);
+}
+
+size_t Session::tableBytes() const {
+    return symbols_.memoryBytes() + functions_.capacity() * sizeof(Function) + params_.capacity() * sizeof(TermId) +
+           sorts_.capacity() * sizeof(SortDefinition) + assertions_.capacity() * sizeof(TermId) +
+           levels_.capacity() * sizeof(Level) + frames_.capacity() * sizeof(Frame) +
+           operands_.capacity() * sizeof(TermId) + bindings_.capacity() * sizeof(Binding) +
+           (scanner_ ? scanner_->bufferBytes() : 0);
+}
+
+int Session::run(int fd) {
+    scanner_ = std::make_unique<Scanner>(fd);
+    uint32_t line = 1, column = 1;
+    std::string message;
+    try {
+        while (runCommand()) {
+        }
+        return status_;
+    } catch (const ScriptError& e) {
+        line = e.line;
+        column = e.column;
+        message = e.message;
+    } catch (const std::bad_alloc&) {
+        // Written without building a string: memory is exhausted.
+        std::fprintf(out_, "(error \"%u:%u: out of memory\")\n", commandLine_, commandColumn_);
+        std::fflush(out_);
+        return 1;
+    } catch (const std::exception& e) {
+        line = commandLine_;
+        column = commandColumn_;
+        message = e.what();
+    }
+    respond("(error " + quoted(std::to_string(line) + ":" + std::to_string(column) + ": " + message) + ")");
+    return 1;
+}
+
+void Session::fail(uint32_t line, uint32_t column, std::string message) const {
+    throw ScriptError{line, column, std::move(message)};
+}
+
+void Session::fail(const Token& at, std::string message) const {
+    fail(at.line, at.column, at.kind == TokenKind::End ? "unexpected end of input" : std::move(message));
+}
+
+Token Session::expect(TokenKind kind, const char* what) {
+    Token t = next();
+    if (t.kind != kind) fail(t, std::string("expected ") + what);
+    return t;
+}
+
+void Session::expectClose() { expect(TokenKind::RParen, "')'"); }
+
+void Session::respond(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out_);
+    std::fputc('\n', out_);
+    std::fflush(out_);
+}
+
+void Session::success() {
+    if (printSuccess_) respond("success");
+}
+
+// An attribute value or an argument that is skipped: one token or a
+// balanced parenthesised list.
+void Session::skipValue(Token t) {
+    if (t.kind == TokenKind::End) fail(t, "unexpected end of input");
+    if (t.kind != TokenKind::LParen) return;
+    for (uint64_t depth = 1; depth > 0;) {
+        Token u = next();
+        if (u.kind == TokenKind::End) fail(u, "unexpected end of input");
+        if (u.kind == TokenKind::LParen) ++depth;
+        if (u.kind == TokenKind::RParen) --depth;
+    }
+}
+
+void Session::checkDeclarable(uint32_t symbol, const Token& at) const {
+    const Symbol& sym = symbols_[symbol];
+    if (sym.word != Word::None) fail(at, symbolText(symbol) + " is a reserved word");
+    if (sym.isOperator) fail(at, symbolText(symbol) + " is a built-in operator");
+    if (sym.fun >= 0) fail(at, symbolText(symbol) + " is already declared");
+}
+
+void Session::addFunction(uint32_t symbol, FunctionKind kind, TermId term, uint32_t paramBegin, uint32_t paramCount) {
+    if (functions_.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw std::length_error("too many declarations");
+    symbols_[symbol].fun = static_cast<int32_t>(functions_.size());
+    functions_.push_back({symbol, kind, term, paramBegin, paramCount});
+}
+
+bool Session::runCommand() {
+    Token open = next();
+    if (open.kind == TokenKind::End) return false;
+    if (open.kind != TokenKind::LParen) fail(open, "expected '(' starting a command");
+    commandLine_ = open.line;
+    commandColumn_ = open.column;
+    Token name = expect(TokenKind::Symbol, "a command name");
+    uint32_t s = symbolId(name);
+    switch (symbols_[s].word) {
+        case Word::SetLogic: runSetLogic(); break;
+        case Word::SetOption: runSetOption(); break;
+        case Word::SetInfo: {
+            expect(TokenKind::Keyword, "a keyword after set-info");
+            Token value = next();
+            if (value.kind != TokenKind::RParen) {
+                skipValue(value);
+                expectClose();
+            }
+            success();
+            break;
+        }
+        case Word::GetInfo: runGetInfo(); break;
+        case Word::DeclareFun: runDeclare(false); break;
+        case Word::DeclareConst: runDeclare(true); break;
+        case Word::DefineFun: runDefineFun(); break;
+        case Word::DefineSort: runDefineSort(); break;
+        case Word::Assert: runAssert(); break;
+        case Word::CheckSat: runCheckSat(false); break;
+        case Word::CheckSatAssuming: runCheckSat(true); break;
+        case Word::Push: runPushPop(true); break;
+        case Word::Pop: runPushPop(false); break;
+        case Word::GetModel: runGetModel(); break;
+        case Word::GetValue: runGetValue(); break;
+        case Word::GetAssignment: runGetAssignment(); break;
+        case Word::Echo: runEcho(); break;
+        case Word::Reset:
+            expectClose();
+            success();
+            reset();
+            break;
+        case Word::ResetAssertions:
+            expectClose();
+            resetAssertions();
+            success();
+            break;
+        case Word::Exit:
+            expectClose();
+            success();
+            return false;
+        case Word::OtherCommand: runOtherCommand(); break;
+        default: fail(name, "unknown command " + symbolText(s));
+    }
+    return true;
+}
+
+void Session::runSetLogic() {
+    Token name = expect(TokenKind::Symbol, "a logic name");
+    std::string logic(name.text());
+    if (logic != "QF_BV" && logic != "ALL")
+        fail(name, "logic " + symbolText(symbolId(name)) + " is not supported (only QF_BV and ALL are)");
+    expectClose();
+    if (logicSet_) fail(commandLine_, commandColumn_, "the logic is already set");
+    logicSet_ = true;
+    success();
+}
+
+void Session::runSetOption() {
+    Token key = expect(TokenKind::Keyword, "an option keyword");
+    const std::string option(key.text());
+    Token value = next();
+    if (option == "print-success" || option == "produce-models" || option == "produce-assignments") {
+        Word w = value.kind == TokenKind::Symbol ? symbols_[symbolId(value)].word : Word::None;
+        if (w != Word::True && w != Word::False) fail(value, "option :" + option + " expects true or false");
+        expectClose();
+        if (option == "print-success") printSuccess_ = w == Word::True;
+        success();
+    } else if (option == "regular-output-channel" || option == "diagnostic-output-channel") {
+        if (value.kind != TokenKind::String) fail(value, "option :" + option + " expects a string");
+        std::FILE* channel = openChannel(value);
+        expectClose();
+        setChannel(option == "regular-output-channel" ? out_ : diagnostic_, channel);
+        success();
+    } else {
+        if (value.kind != TokenKind::RParen) {
+            skipValue(value);
+            expectClose();
+        }
+        respond("unsupported");
+    }
+}
+
+// "stdout" is the stream the script started with.
+std::FILE* Session::openChannel(const Token& name) {
+    std::string path = unescapeString(name.text());
+    if (path == "stdout") return initialOut_;
+    if (path == "stderr") return stderr;
+    std::FILE* f = std::fopen(path.c_str(), "a");
+    if (f == nullptr) fail(name, "cannot open " + path + " for writing: " + std::strerror(errno));
+    return f;
+}
+
+void Session::setChannel(std::FILE*& channel, std::FILE* opened) {
+    if (channel == opened) return;
+    if (channel != initialOut_ && channel != stderr) std::fclose(channel);
+    channel = opened;
+}
+
+void Session::runGetInfo() {
+    Token key = expect(TokenKind::Keyword, "a keyword after get-info");
+    const std::string flag(key.text());
+    expectClose();
+    if (flag == "name") {
+        respond("(:name \"torva\")");
+    } else if (flag == "version") {
+        respond("(:version \"0.3\")");
+    } else if (flag == "authors") {
+        respond("(:authors \"the torva developers\")");
+    } else if (flag == "error-behavior") {
+        respond("(:error-behavior immediate-exit)");
+    } else if (flag == "reason-unknown") {
+        if (!lastUnknown_) fail(commandLine_, commandColumn_, "get-info :reason-unknown is only allowed after unknown");
+        std::string reason = reasonUnknown_.empty() ? "incomplete" : reasonUnknown_;
+        respond("(:reason-unknown " + (isSimpleSymbol(reason) ? reason : quoted(reason)) + ")");
+    } else {
+        respond("unsupported");
+    }
+}
+
+void Session::runDeclare(bool isConst) {
+    Token name = expect(TokenKind::Symbol, "a symbol to declare");
+    uint32_t s = symbolId(name);
+    if (!isConst) {
+        expect(TokenKind::LParen, "'(' starting the argument sorts");
+        Token t = next();
+        if (t.kind != TokenKind::RParen) fail(t, "functions with arguments are not supported");
+    }
+    Sort sort = parseSort(next());
+    expectClose();
+    checkDeclarable(s, name);
+    addFunction(s, FunctionKind::Declared, store_->mkVar(sort, std::string(symbols_.name(s))), 0, 0);
+    modelValid_ = false;
+    success();
+}
+
+void Session::runDefineFun() {
+    Token name = expect(TokenKind::Symbol, "a symbol to define");
+    uint32_t s = symbolId(name);
+    expect(TokenKind::LParen, "'(' starting the parameter list");
+    const auto paramBegin = static_cast<uint32_t>(params_.size());
+    const auto bindingBase = static_cast<uint32_t>(bindings_.size());
+    for (Token t = next(); t.kind != TokenKind::RParen; t = next()) {
+        if (t.kind != TokenKind::LParen) fail(t, "expected '(' starting a parameter or ')'");
+        Token p = expect(TokenKind::Symbol, "a parameter name");
+        uint32_t ps = symbolId(p);
+        if (symbols_[ps].word != Word::None) fail(p, symbolText(ps) + " is a reserved word");
+        Sort sort = parseSort(next());
+        expectClose();
+        TermId var = store_->mkVar(sort, std::string(symbols_.name(ps)));
+        params_.push_back(var);
+        ++symbols_[ps].pending;
+        bindings_.push_back({ps, var, -1});
+    }
+    const auto paramCount = static_cast<uint32_t>(params_.size() - paramBegin);
+    activateBindings(bindingBase, commandLine_, commandColumn_);
+    Sort declared = parseSort(next());
+    Token first = next();
+    inParameterizedBody_ = paramCount > 0;
+    TermId body = parseTerm(first);
+    inParameterizedBody_ = false;
+    closeBindings(bindingBase);
+    if (store_->sort(body) != declared)
+        fail(first, "the body of " + symbolText(s) + " has sort " + sortName(store_->sort(body)) + ", not " +
+                        sortName(declared));
+    expectClose();
+    checkDeclarable(s, name);
+    addFunction(s, FunctionKind::Defined, body, paramBegin, paramCount);
+    modelValid_ = false;
+    success();
+}
+
+void Session::runDefineSort() {
+    Token name = expect(TokenKind::Symbol, "a sort name to define");
+    uint32_t s = symbolId(name);
+    expect(TokenKind::LParen, "'(' starting the sort parameters");
+    Token t = next();
+    if (t.kind != TokenKind::RParen) fail(t, "sort parameters are not supported");
+    Sort sort = parseSort(next());
+    expectClose();
+    const Symbol& sym = symbols_[s];
+    if (sym.word != Word::None) fail(name, symbolText(s) + " is a reserved word");
+    if (sym.sort >= 0) fail(name, "sort " + symbolText(s) + " is already defined");
+    symbols_[s].sort = static_cast<int32_t>(sorts_.size());
+    sorts_.push_back({s, sort});
+    modelValid_ = false;
+    success();
+}
+
+void Session::runAssert() {
+    Token first = next();
+    TermId a = parseTerm(first);
+    if (!store_->isBool(a)) fail(first, "assert expects a Boolean term, got one of sort " + sortName(store_->sort(a)));
+    expectClose();
+    assertions_.push_back(a);
+    modelValid_ = false;
+    success();
+}
+
+void Session::runCheckSat(bool withAssumptions) {
+    std::vector<TermId> assumptions;
+    if (withAssumptions) {
+        expect(TokenKind::LParen, "'(' starting the assumptions");
+        for (Token t = next(); t.kind != TokenKind::RParen; t = next()) {
+            TermId a = parseTerm(t);
+            if (!store_->isBool(a))
+                fail(t, "an assumption must be Boolean, got a term of sort " + sortName(store_->sort(a)));
+            assumptions.push_back(a);
+        }
+    }
+    expectClose();
+    check(assumptions);
+}
+
+void Session::check(const std::vector<TermId>& assumptions) {
+    std::vector<TermId> query(assertions_);
+    query.insert(query.end(), assumptions.begin(), assumptions.end());
+    terms::CheckOutcome outcome = check_(*store_, query);
+    modelValid_ = outcome.answer == terms::Answer::Sat;
+    model_ = modelValid_ ? std::move(outcome.model) : terms::Model();
+    lastUnknown_ = outcome.answer == terms::Answer::Unknown;
+    reasonUnknown_ = outcome.reason;
+    switch (outcome.answer) {
+        case terms::Answer::Sat:
+            status_ = 10;
+            respond("sat");
+            break;
+        case terms::Answer::Unsat:
+            status_ = 20;
+            respond("unsat");
+            break;
+        case terms::Answer::Unknown:
+            status_ = 0;
+            respond("unknown");
+            break;
+    }
+}
+
+void Session::runPushPop(bool isPush) {
+    Token t = next();
+    uint64_t count = 1;
+    if (t.kind != TokenKind::RParen) {
+        if (t.kind != TokenKind::Numeral) fail(t, "expected a numeral or ')'");
+        count = readCount(t);
+        expectClose();
+    }
+    if (isPush) {
+        push(count);
+    } else {
+        if (count > depth_)
+            fail(commandLine_, commandColumn_,
+                 "cannot pop " + std::to_string(count) + " levels: only " + std::to_string(depth_) + " pushed");
+        pop(count);
+    }
+    modelValid_ = false;
+    success();
+}
+
+void Session::push(uint64_t count) {
+    if (count == 0) return;
+    Level now{assertions_.size(), functions_.size(), params_.size(), sorts_.size(), count};
+    if (!levels_.empty()) {
+        Level& last = levels_.back();
+        if (last.assertions == now.assertions && last.functions == now.functions && last.params == now.params &&
+            last.sorts == now.sorts) {
+            last.count += count;
+            depth_ += count;
+            return;
+        }
+    }
+    levels_.push_back(now);
+    depth_ += count;
+}
+
+void Session::pop(uint64_t count) {
+    depth_ -= count;
+    while (count > 0) {
+        Level& level = levels_.back();
+        uint64_t taken = std::min(count, level.count);
+        count -= taken;
+        level.count -= taken;
+        truncateTo(level);
+        if (level.count == 0) levels_.pop_back();
+    }
+}
+
+// Drops everything added after the sizes of the level.
+void Session::truncateTo(const Level& level) {
+    assertions_.resize(level.assertions);
+    for (size_t i = functions_.size(); i > level.functions; i--) symbols_[functions_[i - 1].symbol].fun = -1;
+    functions_.resize(level.functions);
+    params_.resize(level.params);
+    for (size_t i = sorts_.size(); i > level.sorts; i--) symbols_[sorts_[i - 1].symbol].sort = -1;
+    sorts_.resize(level.sorts);
+}
+
+void Session::resetAssertions() {
+    pop(depth_);
+    truncateTo(Level{0, 0, 0, 0, 0});
+    modelValid_ = false;
+}
+
+void Session::reset() {
+    resetAssertions();
+    store_ = std::make_unique<terms::TermStore>();
+    symbols_.clearMeanings();
+    frames_.clear();
+    operands_.clear();
+    bindings_.clear();
+    printSuccess_ = false;
+    logicSet_ = false;
+    lastUnknown_ = false;
+    model_ = terms::Model();
+    reasonUnknown_.clear();
+    setChannel(out_, initialOut_);
+    setChannel(diagnostic_, stderr);
+}
+
+void Session::requireModel(const char* command) const {
+    if (!modelValid_) fail(commandLine_, commandColumn_, std::string(command) + " is only allowed after sat");
+}
+
+const mpz_class& Session::modelValue(TermId variable) const {
+    static const mpz_class zero;
+    auto it = std::lower_bound(model_.values.begin(), model_.values.end(), variable,
+                               [](const std::pair<TermId, mpz_class>& v, TermId id) { return v.first < id; });
+    return it != model_.values.end() && it->first == variable ? it->second : zero;
+}
+
+void Session::runGetModel() {
+    expectClose();
+    requireModel("get-model");
+    std::string text = "(\n";
+    for (const Function& f : functions_) {
+        if (f.kind != FunctionKind::Declared) continue;
+        Sort sort = store_->sort(f.term);
+        text += "  (define-fun " + symbolText(f.symbol) + " () " + sortName(sort) + " " +
+                terms::formatValue(sort, modelValue(f.term)) + ")\n";
+    }
+    respond(text + ")");
+}
+
+void Session::runGetValue() {
+    expect(TokenKind::LParen, "'(' starting the terms");
+    std::vector<std::pair<std::string, TermId>> terms;
+    for (;;) {
+        captured_.clear();
+        scanner_->capture(&captured_);
+        Token t = next();
+        if (t.kind == TokenKind::RParen) {
+            scanner_->capture(nullptr);
+            if (terms.empty()) fail(t, "get-value needs at least one term");
+            break;
+        }
+        TermId value = parseTerm(t);
+        scanner_->capture(nullptr);
+        terms.emplace_back(captured_, value);
+    }
+    expectClose();
+    requireModel("get-value");
+    terms::Evaluator evaluator(*store_);
+    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
+    std::string text = "(";
+    for (const auto& [source, term] : terms) {
+        if (text.size() > 1) text += " ";
+        text += "(" + source + " " + terms::formatValue(store_->sort(term), evaluator.value(term)) + ")";
+    }
+    respond(text + ")");
+}
+
+void Session::runGetAssignment() {
+    expectClose();
+    requireModel("get-assignment");
+    terms::Evaluator evaluator(*store_);
+    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
+    std::string text = "(";
+    for (const Function& f : functions_) {
+        if (f.kind != FunctionKind::Named || !store_->isBool(f.term)) continue;
+        if (text.size() > 1) text += " ";
+        text += "(" + symbolText(f.symbol) + " " + (evaluator.value(f.term) != 0 ? "true" : "false") + ")";
+    }
+    respond(text + ")");
+}
+
+void Session::runEcho() {
+    Token s = expect(TokenKind::String, "a string after echo");
+    std::string text(s.raw());
+    expectClose();
+    respond(text);
+}
+
+// A command of the language this reader does not implement: its arguments
+// are skipped and it is answered unsupported.
+void Session::runOtherCommand() {
+    for (Token t = next(); t.kind != TokenKind::RParen; t = next()) skipValue(t);
+    respond("unsupported");
+}
+
+}  // namespace torva::smt2

@@ -1,0 +1,46 @@
+// The SMT-LIB 2 reader: executes a script in the logic QF_BV command by
+// command into a term graph, asking the given check function for every
+// check-sat. Each command runs as soon as its closing parenthesis has been
+// read, and every response is flushed, so a script can be driven over a
+// pipe. The first error ends the script with (error "LINE:COL: message").
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+#include "terms/model.h"
+#include "terms/term_store.h"
+
+namespace torva::smt2 {
+
+class Session;
+
+class Script {
+public:
+    // Responses go to `out` (which also stands for "stdout" as an output
+    // channel) until the script names another channel.
+    Script(terms::CheckFunction check, std::FILE* out);
+    ~Script();
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    // Reads the script from fd up to its end, (exit) or the first error.
+    // Returns 10/20 when the last check-sat answered sat/unsat, 0 otherwise,
+    // 1 after an error.
+    int run(int fd);
+
+    // The term graph built so far.
+    const terms::TermStore& store() const;
+    // Bytes held by the reader's own tables (symbols, definitions, scopes,
+    // assertions, stacks) and its read buffer, not counting the term graph.
+    size_t tableBytes() const;
+
+private:
+    std::unique_ptr<Session> session_;
+};
+
+// Script(check, out).run(fd).
+int runScript(int fd, const terms::CheckFunction& check, std::FILE* out);
+
+}  // namespace torva::smt2

@@ -1,0 +1,121 @@
+// solveGraph: builds one problem from a set of assertions on a fresh solver,
+// decides it and checks the model. Invariants: the encoder's process-wide
+// adder/multiplier counters start at 0 for every check; building never ends
+// the process (exitOnUnsatWhileBuilding is cleared while this runs and
+// restored after); every module the solver holds is deleted before the
+// solver goes away, on every path out.
+#include "generator/graph_solve.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "cnf/verification_model_cnf.h"
+#include "config.h"
+#include "generator/lowering.h"
+#include "generator/module_factory.h"
+#include "terms/evaluator.h"
+
+namespace torva {
+
+using terms::Answer;
+using terms::CheckOutcome;
+using terms::TermId;
+
+namespace {
+
+class KeepRunningOnUnsat {
+public:
+    KeepRunningOnUnsat() : saved_(exitOnUnsatWhileBuilding) { exitOnUnsatWhileBuilding = false; }
+    ~KeepRunningOnUnsat() { exitOnUnsatWhileBuilding = saved_; }
+    KeepRunningOnUnsat(const KeepRunningOnUnsat&) = delete;
+    KeepRunningOnUnsat& operator=(const KeepRunningOnUnsat&) = delete;
+
+private:
+    bool saved_;
+};
+
+class ModuleOwner {
+public:
+    explicit ModuleOwner(Solver& solver) : solver_(solver) {}
+    ~ModuleOwner() {
+        for (Module* m : solver_.modules) delete m;
+        solver_.modules.clear();
+    }
+    ModuleOwner(const ModuleOwner&) = delete;
+    ModuleOwner& operator=(const ModuleOwner&) = delete;
+
+private:
+    Solver& solver_;
+};
+
+terms::Model readModel(const Solver& solver, const Lowering& lowering) {
+    terms::Model model;
+    for (TermId v : lowering.variables()) model.values.emplace_back(v, readBits(solver, lowering.loweredBits(v)));
+    return model;
+}
+
+// Ends the process when the model makes an assertion false: the solver's
+// answer is then wrong, and no caller may act on it.
+void checkModel(const terms::TermStore& store, const std::vector<TermId>& assertions, const terms::Model& model) {
+    terms::Evaluator evaluator(store);
+    for (const auto& [variable, value] : model.values) evaluator.assign(variable, value);
+    for (size_t i = 0; i < assertions.size(); ++i) {
+        if (evaluator.value(assertions[i]) == 1) continue;
+        std::fflush(stdout);
+        std::fprintf(stderr, "torva: internal error: the model violates assertion %zu (the solver's answer is wrong)\n",
+                     i + 1);
+        std::exit(3);
+    }
+}
+
+}  // namespace
+
+mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVars) {
+    mpz_class value;
+    for (size_t i = 0; i < cnfVars.size(); ++i) {
+        unsigned int v = cnfVars[i];
+        if (v < static_cast<unsigned int>(solver.model.size()) && solver.model[static_cast<int>(v)] == l_True)
+            mpz_setbit(value.get_mpz_t(), i);
+    }
+    return value;
+}
+
+CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>& assertions,
+                        const GraphSolveOptions& options) {
+    KeepRunningOnUnsat keepRunning;
+    addCounter = 0;
+    mulCounter = 0;
+    Solver S(prioParams[0]);
+    ModuleOwner modules(S);
+    S.verbosity = options.verbosity;
+
+    CheckOutcome outcome;
+    std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
+    Lowering lowering(store, *generator);
+    try {
+        for (TermId assertion : assertions) lowering.assertTrue(assertion);
+    } catch (const LoweringLimit& limit) {
+        outcome.answer = Answer::Unknown;
+        outcome.reason = limit.what();
+        return outcome;
+    }
+    generator->finishModuleWatches();
+    if (!S.okay() || !S.simplify()) {
+        outcome.answer = Answer::Unsat;
+        return outcome;
+    }
+
+    if (options.beforeSolve) options.beforeSolve();
+    vec<Lit> noAssumptions;
+    bool satisfiable = S.solve(noAssumptions);
+    outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
+    if (satisfiable) {
+        outcome.model = readModel(S, lowering);
+        checkModel(store, assertions, outcome.model);
+    }
+    if (options.afterSolve) options.afterSolve(S, satisfiable);
+    return outcome;
+}
+
+}  // namespace torva

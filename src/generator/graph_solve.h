@@ -1,0 +1,38 @@
+// One satisfiability check of a set of term-graph assertions from scratch: a
+// fresh solver and generator, the lowering of every assertion, the search,
+// and on a satisfiable answer a model that has been checked against every
+// assertion with the evaluator (a model that fails the check ends the
+// process with status 3: a wrong answer is never returned). Nothing is
+// written to standard output.
+#pragma once
+
+#include <gmpxx.h>
+
+#include <functional>
+#include <vector>
+
+#include "solver/solver.h"
+#include "terms/model.h"
+#include "terms/term_store.h"
+
+namespace torva {
+
+struct GraphSolveOptions {
+    // 1: the solver's progress table on standard error.
+    int verbosity = 0;
+    // Called once the problem is built, right before the search starts.
+    std::function<void()> beforeSolve;
+    // Called after the search (and the model check), while the solver still
+    // holds its modules. Not called when the answer was found while building.
+    std::function<void(Solver&, bool satisfiable)> afterSolve;
+};
+
+terms::CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<terms::TermId>& assertions,
+                               const GraphSolveOptions& options);
+
+// The value of the word whose bits (least significant first) are the CNF
+// variables cnfVars in the solver's model; a bit the model leaves open or
+// does not cover reads as 0.
+mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVars);
+
+}  // namespace torva

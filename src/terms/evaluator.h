@@ -1,0 +1,49 @@
+// The value of any term under an assignment of its variables, computed with
+// SMT-LIB 2 semantics (division by zero and shifts by at least the width
+// included) and written without reference to the encoder: it is the oracle
+// that checks models and the encodings. Boolean values are 0 and 1;
+// unassigned variables are 0. Walks use an explicit stack, so graph depth is
+// bounded only by memory.
+#pragma once
+
+#include <gmpxx.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "terms/term_store.h"
+
+namespace torva::terms {
+
+class Evaluator {
+public:
+    explicit Evaluator(const TermStore& store);
+
+    void assign(TermId variable, const mpz_class& value);
+    // The value of t; values of every node reached are cached until the next
+    // assign().
+    const mpz_class& value(TermId t);
+
+private:
+    mpz_class compute(TermId t) const;
+    bool isCached(TermId t) const;
+    void startEpoch();
+
+    const TermStore& store_;
+    std::vector<mpz_class> assigned_;
+    std::vector<char> hasAssigned_;
+    // cache_[t] is valid when cacheEpoch_[t] == epoch_; assign() moves to a
+    // new epoch, so it never has to clear the cache. A deque, so that the
+    // references value() hands out survive the cache's growth.
+    std::deque<mpz_class> cache_;
+    std::vector<uint32_t> cacheEpoch_;
+    uint32_t epoch_ = 1;
+    bool computedSinceAssign_ = false;
+};
+
+// SMT-LIB 2 text of a value of the sort: "true"/"false" or "#b0101".
+std::string formatValue(Sort sort, const mpz_class& value);
+
+}  // namespace torva::terms

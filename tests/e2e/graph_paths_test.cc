@@ -1,0 +1,100 @@
+// End-to-end runs of the term-graph paths and the options around them:
+// SMT-LIB 2 scripts from files and standard input, the extended SMT-LIB 1
+// reader, models after Result: SAT, the model check of the benchmark run,
+// and bad options. Outputs are compared exactly where their form is fixed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e/torva_process.h"
+
+namespace {
+
+std::string tail(const std::string& text, const std::string& from) {
+    size_t at = text.find(from);
+    return at == std::string::npos ? "" : text.substr(at);
+}
+
+TEST(Smt2Run, ExampleScriptAnswersValuesAndModel) {
+    RunResult run = runTorva({"examples/arithmetic.smt2"});
+    EXPECT_EQ(run.status, 10) << run.out << run.err;
+    EXPECT_EQ(run.out,
+              "sat\n"
+              "((a #b00111100) (b #b00101000) ((bvmul a b) #b01100000))\n"
+              "unsat\n"
+              "sat\n"
+              "(\n"
+              "  (define-fun a () (_ BitVec 8) #b00111100)\n"
+              "  (define-fun b () (_ BitVec 8) #b00101000)\n"
+              ")\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Smt2Run, StandardInputAndStatuses) {
+    RunResult unsat = runTorva({"-"}, 0, "(declare-const x (_ BitVec 4))(assert (bvult x x))(check-sat)");
+    EXPECT_EQ(unsat.status, 20);
+    EXPECT_EQ(unsat.out, "unsat\n");
+    RunResult none = runTorva({"--smt2", "-"}, 0, "(set-info :status sat)(exit)");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    RunResult error = runTorva({"-"}, 0, "(check-sat)\n(assert (bvadd))");
+    EXPECT_EQ(error.status, 1);
+    EXPECT_EQ(error.out.rfind("sat\n(error \"2:", 0), 0u) << error.out;
+    RunResult missing = runTorva({"no_such_script.smt2"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out.rfind("(error \"cannot open no_such_script.smt2", 0), 0u) << missing.out;
+}
+
+TEST(ExtendedRun, ReadsWhatTheBenchmarkReaderRejectsAndPrintsTheModel) {
+    RunResult run = runTorva({"--extended", "-m", "examples/extended.smt"});
+    ASSERT_EQ(run.status, 10) << run.out << run.err;
+    EXPECT_EQ(run.out.rfind("Read SMTLIB-Input\n\nparsing\nsolving\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("Result: SAT\t\nTime:"), std::string::npos);
+    // The arithmetic shift leaves x = 0xF8 or 0xF9, the rotation and the
+    // repeated high half of y keep 0xF8, whose signed remainder by 3 is 1.
+    EXPECT_EQ(tail(run.out, "(define-fun"),
+              "(define-fun x () (_ BitVec 8) #b11111000)\n"
+              "(define-fun y () (_ BitVec 8) #b10001111)\n"
+              "(define-fun p () Bool false)\n");
+
+    RunResult rejected = runTorva({"examples/extended.smt"});
+    EXPECT_NE(rejected.status, 10);
+    EXPECT_NE(rejected.err.find("torva --extended"), std::string::npos) << rejected.err;
+}
+
+TEST(BenchmarkRun, ModelAndCheckKeepTheReport) {
+    RunResult plain = runTorva({"examples/arithmetic.smt"});
+    RunResult checked = runTorva({"--check-model", "examples/arithmetic.smt"});
+    RunResult model = runTorva({"-m", "examples/arithmetic.smt"});
+    ASSERT_EQ(plain.status, 10);
+    EXPECT_EQ(checked.status, 10);
+    EXPECT_EQ(model.status, 10);
+    auto report = [](const std::string& out) { return out.substr(0, out.find("Time:")); };
+    EXPECT_EQ(report(checked.out), report(plain.out));
+    EXPECT_EQ(report(model.out), report(plain.out));
+    EXPECT_EQ(tail(model.out, "(define-fun"),
+              "(define-fun a () (_ BitVec 8) #b00111100)\n"
+              "(define-fun b () (_ BitVec 8) #b00101000)\n");
+    for (const char* example : {"examples/bitwise.smt", "examples/comparison.smt", "examples/extract_concat.smt",
+                                "examples/ite_let.smt", "examples/division.smt", "examples/shifts.smt"}) {
+        RunResult run = runTorva({"--check-model", example});
+        EXPECT_TRUE(run.status == 10 || run.status == 20) << example << "\n" << run.err;
+    }
+}
+
+TEST(Options, HelpAndBadOptions) {
+    RunResult help = runTorva({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: torva", 0), 0u);
+    RunResult bad = runTorva({"--bogus", "examples/arithmetic.smt"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "torva: unknown option --bogus (try 'torva --help')\n");
+    RunResult both = runTorva({"--smt2", "--extended", "examples/arithmetic.smt"});
+    EXPECT_EQ(both.status, 1);
+    RunResult none = runTorva({"-m"});
+    EXPECT_EQ(none.status, 255);
+    EXPECT_EQ(none.out, "### Error: Not enough arguments! File needed...\n");
+}
+
+}  // namespace

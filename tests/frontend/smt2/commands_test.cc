@@ -1,0 +1,181 @@
+// Every command of the reader and the exact text of its responses, with the
+// exit status, on scripts whose answers the exhaustive check function
+// decides independently.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "script_harness.h"
+
+namespace torva::smt2::testing {
+namespace {
+
+TEST(Commands, ResponsesAndExitStatus) {
+    expectRuns({
+        {"model of a sat script",
+         "(set-logic QF_BV)\n(declare-const x (_ BitVec 4))\n(declare-fun p () Bool)\n"
+         "(assert (= x #x5))\n(check-sat)\n(get-model)\n",
+         "sat\n(\n  (define-fun x () (_ BitVec 4) #b0101)\n  (define-fun p () Bool false)\n)\n", 10},
+        {"unsat", "(set-logic QF_BV)(declare-const a (_ BitVec 2))(assert (bvult a #b00))(check-sat)", "unsat\n", 20},
+        {"print-success answers every command without other output",
+         "(set-option :print-success true)(set-logic ALL)(set-info :status sat)(declare-const a (_ BitVec 2))"
+         "(define-fun b () (_ BitVec 2) (bvnot a))(define-sort W () (_ BitVec 2))(push 1)(assert (bvult b #b01))"
+         "(check-sat)(pop 1)(reset-assertions)(exit)",
+         "success\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsat\nsuccess\nsuccess\nsuccess\n",
+         10},
+        {"print-success off again", "(set-option :print-success true)(set-option :print-success false)(echo \"x\")",
+         "success\n\"x\"\n", 0},
+        {"no check-sat", "(set-logic QF_BV)(declare-const a Bool)(assert a)", "", 0},
+        {"the last answer decides the status", "(declare-const a Bool)(check-sat)(assert a)(assert (not a))(check-sat)",
+         "sat\nunsat\n", 20},
+        {"unknown answer and its reason",
+         "(declare-const w (_ BitVec 32))(assert (= w w))(check-sat)(get-info :reason-unknown)",
+         "unknown\n(:reason-unknown too-many-bits)\n", 0},
+        {"unknown after sat resets the status",
+         "(declare-const a Bool)(check-sat)(declare-const w (_ BitVec 17))(assert (= w w))(check-sat)",
+         "sat\nunknown\n", 0},
+        {"nothing after exit is read", "(declare-const a Bool)(check-sat)(exit)(check-sat) ) garbage (", "sat\n", 10},
+        {"get-info",
+         "(get-info :name)(get-info :version)(get-info :error-behavior)(get-info :authors)(get-info :all-statistics)",
+         "(:name \"torva\")\n(:version \"0.3\")\n(:error-behavior immediate-exit)\n(:authors \"the torva "
+         "developers\")\n"
+         "unsupported\n",
+         0},
+        {"options",
+         "(set-option :produce-models true)(set-option :produce-assignments false)(set-option :random-seed 7)"
+         "(set-option :smtlib2_compliant (a (b c)))(set-option :verbosity)",
+         "unsupported\nunsupported\nunsupported\n", 0},
+        {"set-info with any value",
+         "(set-info :source |multi\nline|)(set-info :smt-lib-version 2.6)(set-info :notes (a \"b\" (c)))(set-info "
+         ":flag)",
+         "", 0},
+        {"echo prints the string as written", "(echo \"say \"\"hi\"\" (now)\")(echo \"\")",
+         "\"say \"\"hi\"\" (now)\"\n\"\"\n", 0},
+        {"get-value echoes the terms",
+         "(declare-const x (_ BitVec 4))(declare-const y (_ BitVec 4))(assert (= (bvadd x y) #b0110))"
+         "(assert (= x #b0101))(check-sat)(get-value (x (bvadd x   y) (bvadd x ; note\n\t y) (= x y) #x3 |y|))",
+         "sat\n((x #b0101) ((bvadd x y) #b0110) ((bvadd x y) #b0110) ((= x y) false) (#x3 #b0011) (|y| #b0001))\n", 10},
+        {"get-value of a variable the model leaves open",
+         "(declare-const x (_ BitVec 3))(declare-const z (_ BitVec 3))(assert (= x #b001))(check-sat)"
+         "(get-value (z (bvsub x z)))",
+         "sat\n((z #b000) ((bvsub x z) #b001))\n", 10},
+        {"get-assignment",
+         "(declare-const a (_ BitVec 2))(assert (! (= a #b10) :named isTwo))"
+         "(assert (or (! (= a #b00) :named isZero) (! (bvugt a #b01) :named big)))(define-fun s () Bool isTwo)"
+         "(assert (! (= (! a :named wide) a) :pattern (a)))(check-sat)(get-assignment)(get-value (isZero s wide))",
+         "sat\n((isTwo true) (isZero false) (big true))\n((isZero false) (s true) (wide #b10))\n", 10},
+        {"get-assignment without names", "(check-sat)(get-assignment)", "sat\n()\n", 10},
+        {"define-sort",
+         "(define-sort Word () (_ BitVec 3))(define-sort W2 () Word)(declare-const w W2)(assert (= w #b011))"
+         "(check-sat)(get-model)",
+         "sat\n(\n  (define-fun w () (_ BitVec 3) #b011)\n)\n", 10},
+        {"quoted symbols are the plain ones",
+         "(declare-const |a b| (_ BitVec 1))(declare-const |x| Bool)(assert (= |a b| #b1))(assert x)"
+         "(declare-const |p\"q| Bool)(assert (not |p\"q|))(check-sat)(get-model)",
+         "sat\n(\n  (define-fun |a b| () (_ BitVec 1) #b1)\n  (define-fun x () Bool true)\n"
+         "  (define-fun |p\"q| () Bool false)\n)\n",
+         10},
+        {"symbols are case-sensitive",
+         "(declare-const x Bool)(declare-const X Bool)(assert (and x (not X)))(check-sat)(get-value (x X))",
+         "sat\n((x true) (X false))\n", 10},
+        {"check-sat-assuming adds assumptions for one check",
+         "(declare-const p Bool)(declare-const q Bool)(assert (or p q))(check-sat-assuming ((not p) (not q)))"
+         "(check-sat-assuming ((not p) true))(get-model)(check-sat)(get-model)",
+         "unsat\nsat\n(\n  (define-fun p () Bool false)\n  (define-fun q () Bool true)\n)\nsat\n"
+         "(\n  (define-fun p () Bool true)\n  (define-fun q () Bool false)\n)\n",
+         10},
+        {"reset forgets declarations and options",
+         "(set-option :print-success true)(declare-const x Bool)(assert x)(reset)(declare-const x (_ BitVec 2))"
+         "(assert (= x #b11))(set-logic QF_BV)(check-sat)(get-model)",
+         "success\nsuccess\nsuccess\nsuccess\nsat\n(\n  (define-fun x () (_ BitVec 2) #b11)\n)\n", 10},
+        {"reset-assertions empties the assertion stack",
+         "(declare-const x Bool)(push 2)(assert x)(assert (not x))(check-sat)(reset-assertions)"
+         "(declare-const x (_ BitVec 1))(check-sat)(get-model)(pop 1)",
+         "unsat\nsat\n(\n  (define-fun x () (_ BitVec 1) #b0)\n)\n(error \"1:138: cannot pop 1 levels: only 0 "
+         "pushed\")\n",
+         1},
+        {"unsupported commands are skipped", "(get-option :print-success)(declare-sort U 0)(get-unsat-core)(check-sat)",
+         "unsupported\nunsupported\nunsupported\nsat\n", 10},
+    });
+}
+
+TEST(Commands, PushAndPopScopeEverything) {
+    expectRuns({
+        {"assertions of a popped level vanish",
+         "(declare-const x (_ BitVec 2))(push 1)(assert (= x #b01))(assert (= x #b10))(check-sat)(pop 1)"
+         "(check-sat)(get-model)",
+         "unsat\nsat\n(\n  (define-fun x () (_ BitVec 2) #b00)\n)\n", 10},
+        {"declarations of a popped level vanish and can be declared again",
+         "(declare-const x Bool)(push)(declare-const y Bool)(assert y)(check-sat)(get-model)(pop)"
+         "(declare-const y (_ BitVec 1))(assert (= y #b1))(check-sat)(get-model)",
+         "sat\n(\n  (define-fun x () Bool false)\n  (define-fun y () Bool true)\n)\nsat\n"
+         "(\n  (define-fun x () Bool false)\n  (define-fun y () (_ BitVec 1) #b1)\n)\n",
+         10},
+        {"a popped declaration is unknown", "(push 1)(declare-const y Bool)(pop 1)(assert y)",
+         "(error \"1:46: unknown symbol y\")\n", 1},
+        {"definitions, sorts and names are scoped",
+         "(push 1)(define-fun f () Bool true)(define-sort S () Bool)(assert (! f :named n))(pop 1)"
+         "(define-fun f () Bool false)(define-sort S () (_ BitVec 1))(declare-const n S)(check-sat)(get-model)"
+         "(get-assignment)",
+         "sat\n(\n  (define-fun n () (_ BitVec 1) #b0)\n)\n()\n", 10},
+        {"several levels at once",
+         "(declare-const x (_ BitVec 2))(push 3)(assert (= x #b11))(push 0)(push 2)(assert (= x #b00))(check-sat)"
+         "(pop 2)(check-sat)(get-model)(pop 3)(check-sat)(get-model)",
+         "unsat\nsat\n(\n  (define-fun x () (_ BitVec 2) #b11)\n)\nsat\n(\n  (define-fun x () (_ BitVec 2) #b00)\n)\n",
+         10},
+        {"huge push counts cost nothing", "(push 4294967295)(push 4294967295)(pop 4294967295)(pop 4294967295)(pop)",
+         "(error \"1:67: cannot pop 1 levels: only 0 pushed\")\n", 1},
+        {"the model is gone after a change of the assertions",
+         "(declare-const x Bool)(check-sat)(push 1)(get-value (x))",
+         "sat\n(error \"1:42: get-value is only "
+         "allowed after sat\")\n",
+         1},
+        {"get-model after unsat", "(assert false)(check-sat)(get-model)",
+         "unsat\n(error \"1:26: get-model is only allowed after sat\")\n", 1},
+        {"get-assignment before any check", "(get-assignment)",
+         "(error \"1:1: get-assignment is only allowed after sat\")\n", 1},
+        {"reason-unknown without an unknown answer", "(check-sat)(get-info :reason-unknown)",
+         "sat\n(error \"1:12: get-info :reason-unknown is only allowed after unknown\")\n", 1},
+    });
+}
+
+TEST(Commands, OutputChannels) {
+    char path[] = "/tmp/torva_smt2_channel_XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::string script = std::string("(echo \"one\")(set-option :regular-output-channel \"") + path +
+                         "\")(echo \"two\")(check-sat)(set-option :diagnostic-output-channel \"stderr\")"
+                         "(set-option :regular-output-channel \"stdout\")(echo \"three\")"
+                         "(set-option :regular-output-channel \"" +
+                         path + "\")(assert y)";
+    ScriptRun run = runScriptText(script);
+    EXPECT_EQ(run.output, "\"one\"\n\"three\"\n");
+    EXPECT_EQ(run.status, 1);
+    std::ifstream file(path);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    EXPECT_EQ(contents.str(),
+              "\"two\"\nsat\n(error \"1:" + std::to_string(script.rfind("y)") + 1) + ": unknown symbol y\")\n");
+    std::remove(path);
+
+    run = runScriptText("(set-option :regular-output-channel \"/nonexistent/dir/file\")");
+    EXPECT_EQ(run.output.rfind("(error \"1:37: cannot open /nonexistent/dir/file for writing: ", 0), 0u) << run.output;
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(Commands, OneCallOfTheCheckFunctionPerCheck) {
+    int checks = 0;
+    ScriptRun run = runScriptText("(declare-const a Bool)(assert a)(define-fun b () Bool (not a))", checks);
+    EXPECT_EQ(checks, 0);
+    run = runScriptText("(check-sat)(check-sat-assuming (true))(push)(check-sat)(pop)", checks);
+    EXPECT_EQ(checks, 3);
+    EXPECT_EQ(run.output, "sat\nsat\nsat\n");
+}
+
+}  // namespace
+}  // namespace torva::smt2::testing

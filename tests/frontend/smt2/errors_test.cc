@@ -1,0 +1,228 @@
+// Malformed scripts: each ends with exactly one (error "LINE:COL: message")
+// line at the right position and exit status 1, after the responses of the
+// commands before it; a script cut at any byte never crashes and fails
+// exactly when the cut falls inside a command.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "script_harness.h"
+
+namespace torva::smt2::testing {
+namespace {
+
+// A script with one '`' where the error is to be reported.
+struct ErrorCase {
+    std::string script;
+    std::string message;
+    std::string before = "";  // responses before the error
+};
+
+std::string errorLine(uint32_t line, uint32_t column, const std::string& message) {
+    std::string text = std::to_string(line) + ":" + std::to_string(column) + ": " + message, escaped;
+    for (char c : text) {
+        if (c == '"') escaped += '"';
+        escaped += c;
+    }
+    return "(error \"" + escaped + "\")\n";
+}
+
+// Line and column of byte `at` of the text.
+void position(const std::string& text, size_t at, uint32_t& line, uint32_t& column) {
+    line = 1;
+    column = 1;
+    for (size_t i = 0; i < at; i++) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+}
+
+TEST(Errors, EachGivesOneErrorAtItsPosition) {
+    const std::string x8 = "(declare-const x (_ BitVec 8))";
+    const std::vector<ErrorCase> cases = {
+        {"(assert `z)", "unknown symbol z"},
+        {"(declare-const x (_ BitVec 2))\n(assert\n  (= x\n     `y))", "unknown symbol y"},
+        {"(declare-const |multi\nline| Bool)(assert\r\n\t(and true ; (\n |multi\nline| `z))", "unknown symbol z"},
+        {"(assert `|a\"b|)", "unknown symbol |a\"b|"},
+        {"(declare-const x (_ BitVec `0))", "bit-vector width 0 is out of range (1 to 1073741823)"},
+        {"(declare-const x (_ BitVec `4294967296))", "bit-vector width 4294967296 is out of range (1 to 1073741823)"},
+        {"(declare-const x (_ BitVec `" + std::string(40, '9') + "))",
+         "bit-vector width 999999999999999999999999... is out of range (1 to 1073741823)"},
+        {"(assert (= (_ bv0 `1073741824) #b0))", "bit-vector width 1073741824 is out of range (1 to 1073741823)"},
+        {x8 + "(declare-const y (_ BitVec 16))(assert (= `(bvadd x y) x))",
+         "bvadd expects operands of equal width, got 8 and 16"},
+        {x8 + "(assert (= `((_ extract 8 0) x) x))", "extract index 8 is out of range for a bit-vector of width 8"},
+        {x8 + "(assert (= `((_ zero_extend 4294967295) x) x))",
+         "zero_extend result width 4294967303 exceeds the maximum width 1073741823"},
+        {x8 + "(assert (= `((_ repeat 0) x) x))", "repeat expects a count of at least 1, got 0"},
+        {x8 + "(assert (= (`(_ extract 3) x) x))", "extract expects 2 indices, got 1"},
+        {x8 + "(assert (= (`(_ zero_extend 3 4) x) x))", "zero_extend expects 1 index, got 2"},
+        {"(assert (= ((_ extract `99999999999 0) x) x))", "index 99999999999 is too large"},
+        {"(assert (= ((_ extract 1 `x) y) y))", "expected a numeral index of extract"},
+        {"(assert ((_ `foo 1) true))", "unknown indexed operator foo"},
+        {"(assert ((_ `bv1 2) true))", "(_ bv1 ...) is a constant, not an operator"},
+        {"(assert (_ `extract 1 0))", "extract is an operator: apply it as ((_ extract ...) t)"},
+        {"(assert (_ `foo 1))", "unknown indexed identifier foo"},
+        {"(assert (= (_ `bv16 4) #x0))", "bv16 does not fit in 4 bits"},
+        {x8 + "(assert (= (`extract x) x))", "extract needs indices: write ((_ extract ...) t)"},
+        {"(assert `bvadd)", "bvadd must be applied to operands"},
+        {"(assert `(bvadd))", "bvadd expects at least 2 operands, got 0"},
+        {"(assert `(not true false))", "not expects 1 operand, got 2"},
+        {"(assert `(ite true #b1 false))", "ite expects branches of one sort, got (_ BitVec 1) and Bool"},
+        {"(declare-const x Bool)(assert (`x true))", "x is not a function"},
+        {"(assert (`assert true))", "assert is not a function"},
+        {"(assert `let)", "let is a reserved word, not a term"},
+        {"(assert (`forall ((x Bool)) x))", "quantifiers are not supported in QF_BV"},
+        {"(assert (`as x Bool))", "as is not supported in QF_BV"},
+        {"(assert `(let ((x true) (x false)) x))", "x is bound twice"},
+        {"(assert (let (`) true))", "let needs at least one binding"},
+        {"(assert (let ((`true false)) true))", "let cannot bind the reserved word true"},
+        {"(assert (let ((x true) `x) true))", "expected '(' or ')' in the bindings of let"},
+        {"(assert (let ((x true)) x `x))", "expected ')'"},
+        {"(assert (! true `x))", "expected an attribute keyword or ')'"},
+        {"(assert (! true`))", "an annotation needs at least one attribute"},
+        {"(assert (! true :named `(x)))", "expected a name after :named"},
+        {"(declare-const n Bool)(assert (! true :named `n))", "n is already declared"},
+        {"(define-fun f ((a Bool)) Bool (! a :named `n))",
+         ":named cannot be used in the body of a function with parameters"},
+        {"(assert `#b0101)", "assert expects a Boolean term, got one of sort (_ BitVec 4)"},
+        {"(check-sat-assuming (`#b0))", "an assumption must be Boolean, got a term of sort (_ BitVec 1)"},
+        {"(assert (= `1.5 x))", "decimals are not terms of QF_BV"},
+        {"(assert (= `\"s\" x))", "string literals are not terms of QF_BV"},
+        {"(assert (= `5 x))", "a numeral is not a term here; write #b..., #x... or (_ bvN w)"},
+        {"(assert `:x)", "expected a term, not a keyword"},
+        {"(assert (= `#b x))", "a binary literal needs at least one digit"},
+        {"(assert (= `#xg x))", "a hexadecimal literal needs at least one digit"},
+        {"(assert (= `#b012 x))", "unexpected '2' in a binary literal"},
+        {"(assert (= `#z x))", "'#' must start a #b or #x literal"},
+        {"(assert `{)", "unexpected '{'"},
+        {"(assert `\x01)", "unexpected byte 0x01"},
+        {"(assert `|a\\b|)", "a quoted symbol cannot contain '\\'"},
+        {"(set-info `: x)", "':' must be followed by a keyword name"},
+        {"(push `01)", "a numeral cannot have a leading zero"},
+        {"(push `1.)", "a decimal needs digits after '.'"},
+        {"(push `12ab)", "unexpected 'a' after a number"},
+        {"(push `4294967296)", "numeral 4294967296 is too large"},
+        {"(push `x)", "expected a numeral or ')'"},
+        {"(push 1)`(pop 2)", "cannot pop 2 levels: only 1 pushed"},
+        {"(check-sat)`)", "expected '(' starting a command", "sat\n"},
+        {"(assert (not true))`)", "expected '(' starting a command"},
+        {"(`(check-sat)", "expected a command name"},
+        {"(check-sat `extra)", "expected ')'"},
+        {"(`foo)", "unknown command foo"},
+        {"(declare-fun f (`(_ BitVec 4)) Bool)", "functions with arguments are not supported"},
+        {"(declare-const x Bool)(declare-const `x Bool)", "x is already declared"},
+        {"(define-fun x () Bool true)(declare-fun `x () Bool)", "x is already declared"},
+        {"(declare-const `bvadd Bool)", "bvadd is a built-in operator"},
+        {"(declare-const `let Bool)", "let is a reserved word"},
+        {"(declare-const x `Int)", "unknown sort Int"},
+        {"(declare-const x `BitVec)", "BitVec needs a width, as in (_ BitVec 8)"},
+        {"(declare-const x (`Array Int Int))", "expected '_' in a sort"},
+        {"(declare-const x (_ `Int 3))", "unknown sort Int"},
+        {"(declare-const x `)", "expected a sort"},
+        {"(set-logic `QF_LIA)", "logic QF_LIA is not supported (only QF_BV and ALL are)"},
+        {"(set-logic QF_BV)`(set-logic QF_BV)", "the logic is already set"},
+        {"(set-option :print-success `maybe)", "option :print-success expects true or false"},
+        {"(set-option :regular-output-channel `stdout)", "option :regular-output-channel expects a string"},
+        {"(set-option `print-success true)", "expected an option keyword"},
+        {"(get-info `name)", "expected a keyword after get-info"},
+        {"(echo `x)", "expected a string after echo"},
+        {"(define-fun f ((a Bool)) (_ BitVec 1) `a)", "the body of f has sort Bool, not (_ BitVec 1)"},
+        {"(define-fun f ((a Bool)) Bool a)(assert `(f #b1))", "argument 1 of f must have sort Bool, got (_ BitVec 1)"},
+        {"(define-fun f ((a Bool)) Bool a)(assert `(f true true))", "f expects 1 argument, got 2"},
+        {"(define-fun f ((a Bool)) Bool a)(assert `f)", "f expects 1 argument, got 0"},
+        {"`(define-fun f ((a Bool) (a Bool)) Bool a)", "a is bound twice"},
+        {"(define-fun f ((a Bool)) Bool a)(define-fun g ((b Bool)) Bool (f b))(assert (g true))(assert `(g #b0))",
+         "argument 1 of g must have sort Bool, got (_ BitVec 1)"},
+        {"(define-sort S (`T) T)", "sort parameters are not supported"},
+        {"(define-sort S () Bool)(define-sort `S () Bool)", "sort S is already defined"},
+        {"(define-sort `Bool () Bool)", "Bool is a reserved word"},
+        {"(check-sat)(get-value (`))", "get-value needs at least one term", "sat\n"},
+        {"(echo \"abc`", "unexpected end of input inside a string literal"},
+        {"(assert |abc`", "unexpected end of input inside a quoted symbol"},
+        {"(declare-const x Bool)(assert (= x`", "unexpected end of input"},
+        {"(declare-const x Bool)(assert (= x ; a comment to the end`", "unexpected end of input"},
+        {"(set-info :source (a (b)`", "unexpected end of input"},
+        {"(assert (= #`", "unexpected end of input after '#'"},
+    };
+    for (const ErrorCase& c : cases) {
+        size_t marker = c.script.find('`');
+        ASSERT_NE(marker, std::string::npos) << c.script;
+        std::string script = c.script.substr(0, marker) + c.script.substr(marker + 1);
+        uint32_t line, column;
+        position(script, marker, line, column);
+        ScriptRun run = runScriptText(script);
+        EXPECT_EQ(run.output, c.before + errorLine(line, column, c.message)) << script;
+        EXPECT_EQ(run.status, 1) << script;
+    }
+}
+
+// Byte offsets between commands of the script: outside every parenthesis.
+// The sample has no parentheses inside strings, symbols or comments.
+std::vector<bool> betweenCommands(const std::string& script) {
+    std::vector<bool> between(script.size() + 1, false);
+    int depth = 0;
+    for (size_t i = 0; i <= script.size(); i++) {
+        between[i] = depth == 0;
+        if (i < script.size() && script[i] == '(') ++depth;
+        if (i < script.size() && script[i] == ')') --depth;
+    }
+    return between;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n') {
+            result.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) result.push_back(text.substr(start));
+    return result;
+}
+
+TEST(Errors, ScriptCutAtEveryByte) {
+    const std::string script =
+        "; sample\n(set-option :print-success true)\n(set-logic QF_BV)\n(declare-const |x y| (_ BitVec 3))\n"
+        "(define-fun f ((a (_ BitVec 3))) Bool (bvult a #b011))\n(push 1)\n"
+        "(assert (let ((v (bvadd |x y| (_ bv1 3)))) (! (f v) :named n)))\n(check-sat)\n(get-value ((concat #x1 "
+        "|x y|)))\n(get-assignment)\n(echo \"a \"\"b\"\"\")\n(pop 1)\n(check-sat-assuming ((= ((_ extract 1 0) "
+        "|x y|) #b11)))\n(get-model)\n(exit)\n";
+    const ScriptRun full = runScriptText(script);
+    ASSERT_EQ(full.status, 10) << full.output;
+    const std::vector<std::string> fullLines = lines(full.output);
+    const std::vector<bool> between = betweenCommands(script);
+    for (size_t cut = 0; cut < script.size(); cut++) {
+        const std::string prefix = script.substr(0, cut);
+        ScriptRun run = runScriptText(prefix);
+        std::vector<std::string> got = lines(run.output);
+        if (between[cut]) {
+            EXPECT_NE(run.status, 1) << "cut at " << cut << ": " << run.output;
+            ASSERT_LE(got.size(), fullLines.size()) << "cut at " << cut;
+            for (size_t i = 0; i < got.size(); i++) EXPECT_EQ(got[i], fullLines[i]) << "cut at " << cut;
+            continue;
+        }
+        EXPECT_EQ(run.status, 1) << "cut at " << cut;
+        ASSERT_FALSE(got.empty()) << "cut at " << cut;
+        for (size_t i = 0; i + 1 < got.size(); i++) EXPECT_EQ(got[i], fullLines.at(i)) << "cut at " << cut;
+        const std::string& error = got.back();
+        EXPECT_EQ(error.rfind("(error \"", 0), 0u) << "cut at " << cut << ": " << error;
+        EXPECT_EQ(error.substr(error.size() - 2), "\")") << "cut at " << cut;
+        uint32_t line, column;
+        position(prefix, cut, line, column);
+        if (error.find("end of input") != std::string::npos) {
+            EXPECT_EQ(error.rfind("(error \"" + std::to_string(line) + ":" + std::to_string(column) + ": ", 0), 0u)
+                << "cut at " << cut << ": " << error;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace torva::smt2::testing

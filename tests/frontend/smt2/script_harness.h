@@ -1,0 +1,44 @@
+// Running SMT-LIB 2 scripts in the tests: an exhaustive check function that
+// decides every query by enumerating all assignments of its free variables
+// (so every answer the reader prints is independently right), and helpers
+// that run a script text from a file or a pipe and collect the responses.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frontend/smt2/script.h"
+#include "terms/model.h"
+#include "terms/term_store.h"
+
+namespace torva::smt2::testing {
+
+// Decides the assertions by enumerating every assignment of their variables
+// in ascending id order, the lowest variable in the lowest bits; Sat comes
+// with the first satisfying assignment. More than 16 free bits: Unknown with
+// the reason "too-many-bits".
+terms::CheckOutcome enumerate(const terms::TermStore& store, const std::vector<terms::TermId>& assertions);
+
+struct ScriptRun {
+    std::string output;
+    int status;
+};
+
+// The script read from a file.
+ScriptRun runScriptText(const std::string& script);
+// Runs each script and expects its exact output and exit status.
+struct Case {
+    const char* name;
+    std::string script;
+    std::string output;
+    int status;
+};
+void expectRuns(const std::vector<Case>& cases);
+
+// The same, counting the calls of the check function.
+ScriptRun runScriptText(const std::string& script, int& checks);
+// The script written into a pipe in pieces of at most `piece` bytes by
+// another thread.
+ScriptRun runScriptThroughPipe(const std::string& script, size_t piece);
+
+}  // namespace torva::smt2::testing

@@ -1,0 +1,143 @@
+// Hash-consing and storage of the term graph: equal structure gives the same
+// id and anything else a new one, constants are shared by sort and value,
+// variables never; operands precede their nodes; ids stay stable while the
+// hash table grows, and values and names stay put while the store grows;
+// nodes too large for one chunk or for the inline operand count keep their
+// operands; and the bytes per node stay within budget.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "terms/term_store.h"
+
+using namespace torva::terms;
+
+TEST(TermStore, EqualStructureIsOneNodeAndAnythingElseIsNot) {
+    TermStore s;
+    TermId x = s.mkVar(8, "x"), y = s.mkVar(8, "y");
+    TermId add = s.mk(Kind::BvAdd, {x, y});
+    EXPECT_EQ(s.mk(Kind::BvAdd, {x, y}), add);
+    EXPECT_EQ(s.mk(Kind::BvAdd, std::vector<TermId>{x, y}), add);
+    const TermId raw[] = {x, y};
+    EXPECT_EQ(s.mk(Kind::BvAdd, raw, 2), add);
+
+    std::vector<TermId> distinct = {
+        add,
+        s.mk(Kind::BvAdd, {y, x}),  // construction never reorders
+        s.mk(Kind::BvMul, {x, y}),
+        s.mk(Kind::BvAdd, {x, y, x}),
+        s.mk(Kind::BvAdd, {x, x}),
+        s.mk(Kind::Extract, {x}, {3, 0}),
+        s.mk(Kind::Extract, {x}, {4, 1}),
+        s.mk(Kind::Extract, {x}, {3, 1}),
+        s.mk(Kind::ZeroExtend, {x}, {3}),
+        s.mk(Kind::SignExtend, {x}, {3}),
+        s.mk(Kind::RotateLeft, {x}, {3}),
+        s.mk(Kind::RotateLeft, {x}, {11}),  // the same function, not the same node
+    };
+    for (size_t i = 0; i < distinct.size(); i++)
+        for (size_t j = i + 1; j < distinct.size(); j++) EXPECT_NE(distinct[i], distinct[j]) << i << " " << j;
+    EXPECT_EQ(s.mk(Kind::Extract, {x}, {4, 1}), distinct[6]);
+    EXPECT_EQ(s.mk(Kind::RotateLeft, {x}, {11}), distinct.back());
+
+    TermId c3 = s.mkConst(8, 3);
+    EXPECT_EQ(s.mkConst(8, mpz_class("3")), c3);
+    EXPECT_NE(s.mkConst(4, 3), c3);
+    EXPECT_NE(s.mkConst(8, 4), c3);
+    EXPECT_EQ(s.mkBool(true), s.mkConst(kBool, 1));
+    EXPECT_EQ(s.mkBool(false), s.mkConst(kBool, 0));
+    EXPECT_NE(s.mkBool(false), s.mkConst(1, 0));
+    EXPECT_NE(s.mkBool(true), s.mkConst(1, 1));
+    mpz_class wide = (mpz_class(1) << 200) + 12345;
+    TermId w = s.mkConst(201, wide);
+    EXPECT_EQ(s.mkConst(201, wide), w);
+    EXPECT_NE(s.mkConst(201, wide + 1), w);
+    EXPECT_EQ(s.value(w), wide);
+
+    // Values and names stay where they are while the store grows.
+    const mpz_class& held = s.value(w);
+    const std::string& heldName = s.name(x);
+    for (uint32_t i = 0; i < 5000; i++) {
+        s.mkConst(32, i);
+        s.mkVar(8, "a rather long variable name " + std::to_string(i));
+    }
+    EXPECT_EQ(held, wide);
+    EXPECT_EQ(heldName, "x");
+
+    TermId x2 = s.mkVar(8, "x");
+    EXPECT_NE(x2, x);
+    EXPECT_EQ(s.name(x2), "x");
+    EXPECT_EQ(s.kind(x2), Kind::Variable);
+    EXPECT_NE(s.mk(Kind::BvAdd, {x2, y}), add);
+}
+
+TEST(TermStore, IdsAreStableAcrossTableGrowthAndOperandsComeFirst) {
+    TermStore s;
+    TermId x = s.mkVar(16, "x");
+    std::vector<TermId> built;
+    TermId t = x;
+    for (uint32_t i = 0; i < 50000; i++) {
+        TermId c = s.mkConst(16, i % 65536);
+        t = s.mk(i % 3 == 0 ? Kind::BvAdd : i % 3 == 1 ? Kind::BvXor : Kind::BvMul, {t, c});
+        built.push_back(t);
+        built.push_back(s.mk(Kind::Extract, {t}, {i % 16, 0}));
+    }
+    size_t size = s.size();
+    t = x;
+    for (uint32_t i = 0; i < 50000; i++) {
+        TermId c = s.mkConst(16, i % 65536);
+        t = s.mk(i % 3 == 0 ? Kind::BvAdd : i % 3 == 1 ? Kind::BvXor : Kind::BvMul, {t, c});
+        ASSERT_EQ(t, built[2 * i]);
+        ASSERT_EQ(s.mk(Kind::Extract, {t}, {i % 16, 0}), built[2 * i + 1]);
+    }
+    EXPECT_EQ(s.size(), size);
+    for (TermId u = 0; u < s.size(); u++)
+        for (uint32_t i = 0; i < s.numArgs(u); i++) ASSERT_LT(s.arg(u, i), u);
+}
+
+TEST(TermStore, WideApplicationsKeepTheirOperands) {
+    TermStore s;
+    TermId p = s.mkVar(kBool, "p"), q = s.mkVar(kBool, "q");
+    // One spanning several chunks, one past the inline operand count.
+    constexpr size_t kArgsInline = (size_t(1) << 24) - 1;
+    for (size_t n : {size_t(200000), kArgsInline + 6}) {
+        std::vector<TermId> args(n);
+        for (size_t i = 0; i < n; i++) args[i] = i % 7 == 3 ? q : p;
+        TermId wide = s.mk(Kind::And, args);
+        ASSERT_EQ(s.numArgs(wide), n);
+        const TermId* a = s.args(wide);
+        for (size_t i = 0; i < n; i++) ASSERT_EQ(a[i], args[i]) << i;
+        EXPECT_EQ(s.mk(Kind::And, args), wide);
+        if (n < kArgsInline) {
+            args.back() = q;
+            EXPECT_NE(s.mk(Kind::And, args), wide);
+        }
+        TermId after = s.mk(Kind::Or, {wide, p});
+        EXPECT_EQ(s.arg(after, 0), wide);
+        EXPECT_EQ(s.arg(after, 1), p);
+    }
+}
+
+TEST(TermStore, MemoryPerBinaryNodeStaysWithinBudget) {
+    TermStore s;
+    TermId x = s.mkVar(32, "x"), y = s.mkVar(32, "y");
+    TermId t = x;
+    constexpr size_t kNodes = 2000000;
+    for (size_t i = 0; i < kNodes / 2; i++) {
+        t = s.mk(Kind::BvAdd, {t, x});
+        s.mk(Kind::BvMul, {t, y});
+    }
+    ASSERT_GE(s.size(), kNodes);
+    double perNode = double(s.memoryBytes()) / double(s.size());
+    EXPECT_LE(perNode, 48.0);
+    EXPECT_GE(perNode, 20.0) << "memoryBytes() cannot hold the nodes themselves";
+
+    TermStore small, large;
+    small.mkVar(8, "v");
+    large.mkVar(8, std::string(1000, 'v'));
+    EXPECT_GE(large.memoryBytes(), small.memoryBytes() + 1000) << "names count";
+    small.mkConst(100000, 1);
+    large.mkConst(100000, mpz_class(1) << 99999);
+    EXPECT_GE(large.memoryBytes(), small.memoryBytes() + 1000 + 12000) << "constant values count";
+}
