@@ -17,8 +17,6 @@
 #include "generator/module_factory.h"
 
 namespace {
-const unsigned int kMaxCnfVariable = (1u << 30) - 1;
-
 [[noreturn]] void fail(int line, const std::string& message) { torva::fatalReport("GeneratorTORVA", line, message); }
 
 bool lowerId(const Module* a, const Module* b) { return a->id < b->id; }
@@ -41,14 +39,14 @@ bool GeneratorTORVA::addSignal(Signal* sig) {
 
 bool GeneratorTORVA::addSignalLink(Signal* sig, std::vector<unsigned int> vars) {
     if (sig->id == 0) fail(72, "signal has no id");
-    sig->cnfVars = vars;
+    sig->cnfVars = std::move(vars);
     if (sig->value.empty()) return true;
     mpz_class value;
     std::istringstream text(sig->value);
     if (!(text >> value)) fail(82, "could not convert to value: " + value.get_str());
-    std::vector<bool> bits(vars.size());
+    std::vector<bool> bits(sig->cnfVars.size());
     for (size_t i = 0; i < bits.size(); ++i) bits[i] = mpz_tstbit(value.get_mpz_t(), i) != 0;
-    setValue(vars, bits);
+    setValue(sig->cnfVars, bits);
     return true;
 }
 

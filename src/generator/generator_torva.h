@@ -13,6 +13,10 @@
 #include "frontend/signal.h"
 #include "solver/solver.h"
 
+// The highest CNF variable number the generator hands out (a literal 2v+1
+// must fit a signed 32-bit int).
+const unsigned int kMaxCnfVariable = (1u << 30) - 1;
+
 class GeneratorTORVA {
 public:
     // `newCNFVariable` is the front end's source of auxiliary variables; it

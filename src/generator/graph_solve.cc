@@ -83,6 +83,12 @@ mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVar
 
 CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>& assertions,
                         const GraphSolveOptions& options) {
+    CheckOutcome outcome;
+    if (leastBitsNeeded(store, assertions) > kMaxCnfVariable) {
+        outcome.answer = Answer::Unknown;
+        outcome.reason = LoweringLimit().what();
+        return outcome;
+    }
     KeepRunningOnUnsat keepRunning;
     addCounter = 0;
     mulCounter = 0;
@@ -90,7 +96,6 @@ CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>
     ModuleOwner modules(S);
     S.verbosity = options.verbosity;
 
-    CheckOutcome outcome;
     std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
     Lowering lowering(store, *generator);
     try {

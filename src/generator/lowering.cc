@@ -22,21 +22,44 @@ using terms::Kind;
 using terms::TermId;
 
 namespace {
-// The generator numbers CNF variables up to this bound (a literal 2v+1 must
-// fit a signed 32-bit int).
-const unsigned int kMaxCnfVariable = (1u << 30) - 1;
-
 [[noreturn]] void fail(int line, const std::string& message) { fatalReport("Lowering", line, message); }
 }  // namespace
 
+LoweringLimit::LoweringLimit()
+    : std::runtime_error("the problem needs more than " + std::to_string(kMaxCnfVariable) + " CNF variables") {}
+
 std::vector<unsigned int> freshBits(GeneratorTORVA& generator, unsigned int n) {
     if (n > kMaxCnfVariable - generator.lastCnfVar)
-        throw LoweringLimit("the problem needs more than " + std::to_string(kMaxCnfVariable) + " CNF variables");
+        throw LoweringLimit();
     Signal sig;
     sig.id = generator.lastCnfVar + 1;
     sig.bitsize = n;
     generator.addSignal(&sig);
     return std::move(sig.cnfVars);
+}
+
+uint64_t leastBitsNeeded(const terms::TermStore& store, const std::vector<TermId>& roots) {
+    std::vector<char> seen(store.size(), 0);
+    std::vector<TermId> stack(roots.begin(), roots.end());
+    uint64_t bits = 0;
+    while (!stack.empty()) {
+        TermId t = stack.back();
+        stack.pop_back();
+        if (seen[t]) continue;
+        seen[t] = 1;
+        switch (store.kind(t)) {
+            case Kind::Concat:
+            case Kind::Extract:
+            case Kind::Repeat:
+            case Kind::ZeroExtend:
+            case Kind::SignExtend:
+            case Kind::RotateLeft:
+            case Kind::RotateRight: break;
+            default: bits += store.isBool(t) ? 1 : store.width(t);
+        }
+        for (uint32_t i = 0; i < store.numArgs(t); ++i) stack.push_back(store.arg(t, i));
+    }
+    return bits;
 }
 
 std::unique_ptr<GeneratorTORVA> makeGraphGenerator(Solver& solver) {

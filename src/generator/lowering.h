@@ -20,7 +20,7 @@ namespace torva {
 
 // The problem needs more CNF variables than the generator can number.
 struct LoweringLimit : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    LoweringLimit();
 };
 
 // A generator on `solver` whose encoder draws its auxiliary variables from
@@ -30,6 +30,11 @@ std::unique_ptr<GeneratorTORVA> makeGraphGenerator(Solver& solver);
 // n fresh CNF variables from the generator's counter; throws LoweringLimit
 // when the counter would pass its limit.
 std::vector<unsigned int> freshBits(GeneratorTORVA& generator, unsigned int n);
+
+// A lower bound of the CNF variables that lowering the roots needs: the
+// width of every reachable node that gets bits of its own. Lets a problem
+// far beyond the generator's numbering be refused before anything is built.
+uint64_t leastBitsNeeded(const terms::TermStore& store, const std::vector<terms::TermId>& roots);
 
 class Lowering {
 public:

@@ -5,7 +5,7 @@
 #include "generator/module_factory.h"
 
 namespace {
-const unsigned int kMaxCnfVariable = 1073741823;
+static_assert(kMaxCnfVariable == 1073741823, "CNF variable numbers stay below 2^30");
 
 Signal signalWith(unsigned int id, unsigned int bitsize, const std::string& value = "") {
     Signal sig;

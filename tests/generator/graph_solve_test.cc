@@ -203,6 +203,18 @@ TEST(GraphSolve, TheVariableLimitIsAnExceptionNotAnAbort) {
     std::unique_ptr<GeneratorTORVA> generator = torva::makeGraphGenerator(S);
     EXPECT_THROW(torva::freshBits(*generator, limit + 1), torva::LoweringLimit);
     EXPECT_EQ(generator->lastCnfVar, 0u);
+
+    // Two words of the widest width need more variables than there are: the
+    // check says so before it allocates any of them. Structural nodes share
+    // their operands' bits and do not count.
+    TermId a = s.mkVar(torva::terms::kMaxWidth, "a"), b = s.mkVar(torva::terms::kMaxWidth, "b");
+    TermId wide = s.mk(Kind::Equal, {a, b});
+    EXPECT_EQ(torva::leastBitsNeeded(s, {wide}), 2ull * torva::terms::kMaxWidth + 1);
+    TermId slice = s.mk(Kind::Extract, {a}, {3, 0});
+    EXPECT_EQ(torva::leastBitsNeeded(s, {s.mk(Kind::Equal, {slice, slice})}), torva::terms::kMaxWidth + 1ull);
+    torva::terms::CheckOutcome outcome = torva::solveGraph(s, {wide}, torva::GraphSolveOptions());
+    EXPECT_EQ(outcome.answer, torva::terms::Answer::Unknown);
+    EXPECT_NE(outcome.reason.find("CNF variables"), std::string::npos);
 }
 
 TEST(GraphSolve, ReadBitsTakesUnsetAndUncoveredBitsAsZero) {
