@@ -291,7 +291,9 @@ int Builder::graphTerm(unsigned w, int depth) {
         case 2:
         case 3: {
             unsigned distance = static_cast<unsigned>(rng.below(2 * w + 1));
-            return indexed(rng.coin() ? Op::RotateLeft : Op::RotateRight, term(w, depth - 1), w, distance);
+            Op op = rng.coin() ? Op::RotateLeft : Op::RotateRight;
+            int rotated = term(w, depth - 1);
+            return indexed(op, rotated, w, distance);
         }
         default: {
             std::vector<unsigned> counts;
@@ -615,7 +617,9 @@ int Builder::law(int which, unsigned w) {
             int a = t(), b = t();
             int negative = make(Op::Slt, 0, {a, k(0)});
             int complemented = bitNot(op2(Op::Lshr, bitNot(a), b));
-            return eq(op2(Op::Ashr, a, b), make(Op::IteTerm, w, {negative, complemented, op2(Op::Lshr, a, b)}));
+            int shifted = op2(Op::Ashr, a, b);
+            int expected = make(Op::IteTerm, w, {negative, complemented, op2(Op::Lshr, a, b)});
+            return eq(shifted, expected);
         }
         case 37: {
             int a = t();
@@ -644,9 +648,11 @@ int Builder::law(int which, unsigned w) {
             int a = t(), b = t();
             lawOperands.push_back({op2(Op::Srem, a, b), "?t" + std::to_string(nextBinding++)});
             int r = ref(lawOperands.back(), Op::TermRef);
-            int sameSign = iff(make(Op::Slt, 0, {r, k(0)}), make(Op::Slt, 0, {b, k(0)}));
-            int keep = make(Op::Or, 0, {eq(r, k(0)), sameSign});
-            return eq(op2(Op::Smod, a, b), make(Op::IteTerm, w, {keep, r, op2(Op::Add, r, b)}));
+            int negativeRemainder = make(Op::Slt, 0, {r, k(0)});
+            int negativeDivisor = make(Op::Slt, 0, {b, k(0)});
+            int keep = make(Op::Or, 0, {eq(r, k(0)), iff(negativeRemainder, negativeDivisor)});
+            int modulo = op2(Op::Smod, a, b);
+            return eq(modulo, make(Op::IteTerm, w, {keep, r, op2(Op::Add, r, b)}));
         }
         default: { int a = t(), b = t(); return iff(eq(a, b), eq(b, a)); }
     }

@@ -38,7 +38,7 @@ namespace {
 #ifdef TORVA_SANITIZED
 const int kDefaultInstances = 120;
 #else
-const int kDefaultInstances = 420;
+const int kDefaultInstances = 360;
 #endif
 
 const Profile kProfiles[] = {Profile::Default, Profile::Modules};
