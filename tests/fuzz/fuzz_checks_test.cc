@@ -1,0 +1,259 @@
+// Checks of the fuzzer's own parts: the tokeniser covers every byte in order
+// and finds commands the way the script reader does, the judges accept
+// exactly the endings each language's contract names, the built-in scripts
+// agree with their expected answers in count, and the mutator is
+// deterministic and reaches its deep, huge and broken shapes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fuzz/smt2_mutator.h"
+#include "fuzz/smt2_seeds.h"
+#include "fuzz/smt2_tokens.h"
+#include "fuzz/verdicts.h"
+
+namespace torva_fuzz {
+namespace {
+
+std::string concatenated(const std::string& text, const std::vector<Token>& tokens) {
+    std::string s;
+    for (const Token& t : tokens) s += tokenText(text, t);
+    return s;
+}
+
+size_t maxDepth(const std::vector<Token>& tokens) {
+    size_t depth = 0, deepest = 0;
+    for (const Token& t : tokens) {
+        if (t.kind == Tok::Open) deepest = std::max(deepest, ++depth);
+        if (t.kind == Tok::Close && depth > 0) depth--;
+    }
+    return deepest;
+}
+
+TEST(FuzzTokens, KindsAndSpans) {
+    struct Case {
+        std::string text;
+        Tok kind;
+    } cases[] = {
+        {"(", Tok::Open}, {")", Tok::Close}, {"x!1", Tok::Symbol}, {"~!@$%^&*_-+=<>.?/", Tok::Symbol},
+        {"|a b ( ;|", Tok::Quoted}, {"|unterminated (", Tok::Quoted}, {"\"a\"\"b\"", Tok::String},
+        {"\"open \"\" string", Tok::String}, {"#b0101", Tok::Binary}, {"#b", Tok::Binary}, {"#x1fA", Tok::Hex},
+        {"1234", Tok::Numeral}, {"1.50", Tok::Decimal}, {":named", Tok::Keyword}, {"; c ) (", Tok::Comment},
+        {" \t\r\n", Tok::Space}, {"\x80", Tok::Other}, {"#", Tok::Other}, {":", Tok::Other},
+    };
+    for (const Case& c : cases) {
+        std::vector<Token> t = tokenize(c.text);
+        ASSERT_EQ(t.size(), 1u) << c.text;
+        EXPECT_EQ(t[0].kind, c.kind) << c.text;
+    }
+    std::string mixed = "(assert(= |x y|#b01))\"s\"\"\"; c\n:k 1.5 #xg";
+    std::vector<Token> t = tokenize(mixed);
+    EXPECT_EQ(concatenated(mixed, t), mixed);
+    for (const Script& s : builtinScripts()) EXPECT_EQ(concatenated(s.text, tokenize(s.text)), s.text);
+}
+
+TEST(FuzzTokens, GroupsCheckSatsAndHugeConstants) {
+    std::string text = "(check-sat)(assert (check-sat)) ( ; c\n check-sat-assuming ()) \"(check-sat)\" |(check-sat)|";
+    std::vector<Token> t = tokenize(text);
+    EXPECT_EQ(checkSatOffsets(text, t), (std::vector<size_t>{0, 32}));
+    std::vector<Span> g = groups(t);
+    ASSERT_EQ(g.size(), 5u);
+    EXPECT_EQ(text.substr(g[0].begin, g[0].end - g[0].begin), "(check-sat)");
+    EXPECT_EQ(text.substr(g[2].begin, g[2].end - g[2].begin), "(assert (check-sat))");
+
+    struct Case {
+        std::string text;
+        bool huge;
+    } cases[] = {
+        {"(_ BitVec 999)", false}, {"(_ BitVec 1000)", true}, {"(_ bv0 0001)", false}, {"#b1010", false},
+        {"#b" + std::string(1001, '1'), true}, {"#x" + std::string(250, 'f'), false}, {"#x" + std::string(251, 'f'), true},
+        {"x1000", false}, {"|1000|", false}, {"\"1000\"", false}, {"1000.5", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(hasHugeConstant(c.text, tokenize(c.text)), c.huge) << c.text;
+}
+
+RunEnd exited(int code, const std::string& out, const std::string& err = "") {
+    RunEnd r;
+    r.status = W_EXITCODE(code, 0);
+    r.out = out;
+    r.err = err;
+    return r;
+}
+
+RunEnd signalled(int sig, const std::string& out = "", const std::string& err = "") {
+    RunEnd r;
+    r.status = sig;
+    r.out = out;
+    r.err = err;
+    return r;
+}
+
+TEST(FuzzVerdicts, Scripts) {
+    ScriptFacts plain, ending, redirected;
+    ending.mayEndAnswer = true;
+    redirected.redirected = true;
+    struct Case {
+        RunEnd run;
+        ScriptFacts facts;
+        Outcome expected;
+    } cases[] = {
+        {exited(10, "sat\n"), plain, Outcome::Result},
+        {exited(10, "unsat\n"), plain, Outcome::Fault},
+        {exited(20, "sat\nunsat\n"), plain, Outcome::Result},
+        {exited(20, ""), plain, Outcome::Fault},
+        {exited(0, "sat\n"), plain, Outcome::Fault},
+        {exited(0, "sat\n"), ending, Outcome::Result},
+        {exited(0, "unknown\n"), plain, Outcome::Result},
+        {exited(0, "success\n(:name \"torva\")\n\"echo \"\"x\"\"\"\nunsupported\n\"two\nlines\"\n"), plain, Outcome::Result},
+        {exited(10, "sat\n(\n  (define-fun x () (_ BitVec 4) #b0001)\n  (define-fun |a b| () Bool true)\n)\n((x #b0001))\n"),
+         plain, Outcome::Result},
+        {exited(0, "(unterminated\n"), plain, Outcome::Fault},
+        {exited(0, "\"unterminated\n"), plain, Outcome::Fault},
+        {exited(0, "garbage\n"), plain, Outcome::Fault},
+        {exited(1, "sat\n(error \"3:7: unknown symbol x\")\n"), plain, Outcome::ErrorLine},
+        {exited(1, "(error \"1:2: unknown symbol |a\"\"b|\")"), plain, Outcome::ErrorLine},
+        {exited(1, "(error \"3:7: a\")\nsat\n"), plain, Outcome::Fault},
+        {exited(1, "(error \"3:7: a\")\n(error \"3:9: b\")\n"), plain, Outcome::Fault},
+        {exited(1, "(error \"unknown symbol\")\n"), plain, Outcome::Fault},
+        {exited(1, "(error \"0:1: a\")\n"), plain, Outcome::Fault},
+        {exited(1, "(error \"1:1: a\") \n"), plain, Outcome::ErrorLine},
+        {exited(1, ""), plain, Outcome::Fault},
+        {exited(0, "sat\n(error \"2:1: a\")\n"), ending, Outcome::Fault},
+        {exited(3, "sat\n"), plain, Outcome::Fault},
+        {exited(2, ""), plain, Outcome::Fault},
+        {exited(1, "", "Error: out of memory: the benchmark needs more memory than this machine has\n"), plain, Outcome::OverLimit},
+        {exited(1, ""), redirected, Outcome::ErrorLine},
+        {exited(10, ""), redirected, Outcome::Result},
+        {signalled(SIGSEGV), plain, Outcome::Fault},
+        {signalled(SIGXCPU, "sat\n"), plain, Outcome::OverLimit},
+        {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: heap-buffer-overflow on address"), plain, Outcome::Fault},
+        {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: hard rss limit exhausted (2048Mb vs 2050Mb)"), plain, Outcome::OverLimit},
+        {exited(1, "", "x.cc:3:4: runtime error: signed integer overflow"), plain, Outcome::Fault},
+    };
+    for (size_t i = 0; i < std::size(cases); i++)
+        EXPECT_EQ(classifyScript(cases[i].run, cases[i].facts).outcome, cases[i].expected) << "case " << i;
+
+    EXPECT_TRUE(scriptFacts("(set-option :regular-output-channel \"stderr\")").redirected);
+    EXPECT_FALSE(scriptFacts("(echo \":regular-output-channel\")").redirected);
+    EXPECT_TRUE(scriptFacts("(check-sat)(exit)").mayEndAnswer);
+    EXPECT_FALSE(scriptFacts("(check-sat)(reset-assertions) |exit|").mayEndAnswer);
+    EXPECT_EQ(answersOf(parseResponses("sat\n\"unsat\"\n(unknown)\nunknown\nsuccess\nunsat")),
+              (std::vector<std::string>{"sat", "unknown", "unsat"}));
+}
+
+TEST(FuzzVerdicts, SmtLib1Readers) {
+    const std::string banner = "\nThis is TORVA v0.2 (with a CDCL core as underlying SAT-solver)\n";
+    struct Case {
+        RunEnd run;
+        bool huge;
+        Outcome extended;
+        Outcome benchmark;
+    } cases[] = {
+        {exited(10, "parsing\nsolving\nResult: SAT\t\n"), false, Outcome::Result, Outcome::Result},
+        {exited(20, "solving\nResult: UNSAT\t\n"), false, Outcome::Result, Outcome::Result},
+        {exited(20, "solving\nResult: SAT\t\n"), false, Outcome::Fault, Outcome::Result},
+        {exited(1, "parsing\n", banner + "ERROR: Syntax error at /tmp/j.smt:3\n"), false, Outcome::ParseError,
+         Outcome::ParseError},
+        {exited(1, "", banner + "ERROR: a at f:3\nERROR: b at f:4\n"), false, Outcome::Fault, Outcome::ParseError},
+        {exited(1, "", banner + "ERROR: Syntax error\n"), false, Outcome::Fault, Outcome::ParseError},
+        {exited(0, "", banner + "ERROR: Syntax error at f:1\n"), false, Outcome::Fault, Outcome::ParseError},
+        {exited(3, "solving\n"), false, Outcome::Fault, Outcome::Fault},
+        {signalled(SIGXCPU, "parsing\nsolving\n"), false, Outcome::Resource, Outcome::Resource},
+        {signalled(SIGXCPU, "parsing\n"), false, Outcome::Fault, Outcome::Fault},
+        {signalled(SIGXCPU, "parsing\n"), true, Outcome::Resource, Outcome::Resource},
+        {signalled(SIGABRT, "", "File: parse.yy\nLine: 3\n\nnot supported yet\n"), false, Outcome::Fault,
+         Outcome::FatalReport},
+        {signalled(SIGSEGV, "solving\n"), false, Outcome::Fault, Outcome::Fault},
+    };
+    for (size_t i = 0; i < std::size(cases); i++) {
+        EXPECT_EQ(classifyExtended(cases[i].run, cases[i].huge).outcome, cases[i].extended) << "case " << i;
+        EXPECT_EQ(classifyBenchmark(cases[i].run, cases[i].huge).outcome, cases[i].benchmark) << "case " << i;
+    }
+    EXPECT_TRUE(hasHugeNumber("bv1000[8]"));
+    EXPECT_FALSE(hasHugeNumber("bv0999[8] x1"));
+}
+
+TEST(FuzzSeeds, WellFormedWithOneAnswerPerCheckSat) {
+    std::set<std::string> commands, operators;
+    for (const Script& s : builtinScripts()) {
+        std::vector<Token> t = tokenize(s.text);
+        int depth = 0;
+        for (size_t i = 0; i < t.size(); i++) {
+            ASSERT_NE(t[i].kind, Tok::Other) << s.text.substr(0, 200);
+            if (t[i].kind == Tok::Open) depth++;
+            if (t[i].kind == Tok::Close) {
+                ASSERT_GT(depth, 0) << s.text.substr(0, 200);
+                depth--;
+            }
+            if (t[i].kind == Tok::Symbol && i > 0 && t[i - 1].kind == Tok::Open) {
+                std::string word = tokenText(s.text, t[i]);
+                (depth == 1 ? commands : operators).insert(word);
+            }
+        }
+        EXPECT_EQ(depth, 0) << s.text.substr(0, 200);
+        if (!s.checked) continue;
+        size_t expected = s.answers.empty() ? 0 : std::count(s.answers.begin(), s.answers.end(), ' ') + 1;
+        EXPECT_EQ(checkSatOffsets(s.text, t).size(), expected) << s.text.substr(0, 200);
+    }
+    for (const char* c : {"set-logic", "set-option", "set-info", "get-info", "declare-fun", "declare-const",
+                          "define-fun", "define-sort", "assert", "check-sat", "check-sat-assuming", "push", "pop",
+                          "get-model", "get-value", "get-assignment", "echo", "reset", "reset-assertions", "exit"})
+        EXPECT_TRUE(commands.count(c)) << c;
+    for (const char* op : {"not", "and", "or", "xor", "=>", "=", "distinct", "ite", "concat", "bvnot", "bvand",
+                           "bvor", "bvxor", "bvnand", "bvnor", "bvxnor", "bvcomp", "bvneg", "bvadd", "bvsub",
+                           "bvmul", "bvudiv", "bvurem", "bvsdiv", "bvsrem", "bvsmod", "bvshl", "bvlshr", "bvashr",
+                           "bvult", "bvule", "bvugt", "bvuge", "bvslt", "bvsle", "bvsgt", "bvsge", "let", "!", "_"})
+        EXPECT_TRUE(operators.count(op)) << op;
+}
+
+TEST(FuzzMutator, DeterministicAndReachesEveryShape) {
+    std::vector<std::string> pool;
+    for (const Script& s : builtinScripts())
+        if (s.text.size() < 4000) pool.push_back(s.text);
+    Smt2Mutator a(7), b(7);
+    bool deep = false, huge = false, let = false, unbalanced = false, truncated = false, command = false;
+    for (int i = 0; i < 200; i++) {
+        const std::string& parent = pool[static_cast<size_t>(i) % pool.size()];
+        std::string x = a.mutate(parent, pool);
+        ASSERT_EQ(x, b.mutate(parent, pool)) << "mutation " << i;
+        ASSERT_LE(x.size(), Smt2Mutator::kMaxScript);
+        std::vector<Token> t = tokenize(x);
+        deep = deep || maxDepth(t) >= 100000;
+        huge = huge || hasHugeConstant(x, t);
+        let = let || x.find("(let ((fz") != std::string::npos;
+        size_t opens = std::count(x.begin(), x.end(), '('), closes = std::count(x.begin(), x.end(), ')');
+        unbalanced = unbalanced || opens != closes;
+        truncated = truncated || (x.size() < parent.size() && parent.compare(0, x.size(), x) == 0);
+        command = command || checkSatOffsets(x, t).size() > checkSatOffsets(parent, tokenize(parent)).size();
+    }
+    EXPECT_TRUE(deep);
+    EXPECT_TRUE(huge);
+    EXPECT_TRUE(let);
+    EXPECT_TRUE(unbalanced);
+    EXPECT_TRUE(truncated);
+    EXPECT_TRUE(command);
+}
+
+TEST(FuzzMutator, AnswerKeepingVariantsKeepTheCommands) {
+    Smt2Mutator m(3);
+    for (int round = 0; round < 3; round++) {
+        for (const Script& s : builtinScripts()) {
+            if (!s.checked) continue;
+            std::string x = m.equivalent(s.text);
+            std::vector<Token> t = tokenize(x), original = tokenize(s.text);
+            EXPECT_EQ(checkSatOffsets(x, t).size(), checkSatOffsets(s.text, original).size()) << x.substr(0, 300);
+            EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const Token& k) { return k.kind == Tok::Open; }),
+                      std::count_if(t.begin(), t.end(), [](const Token& k) { return k.kind == Tok::Close; }))
+                << x.substr(0, 300);
+            for (const Token& k : t) EXPECT_NE(k.kind, Tok::Other) << x.substr(0, 300);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace torva_fuzz
