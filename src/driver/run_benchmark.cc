@@ -66,13 +66,7 @@ void checkModel(const Solver& S, const std::vector<DeclaredSymbol>& symbols, Gra
         for (const DeclaredSymbol& symbol : symbols)
             if (symbol.name == declaration.name) evaluator.assign(declaration.term, symbolValue(S, symbol));
     }
-    const std::vector<terms::TermId>& assertions = copy.benchmark.assertions;
-    for (size_t i = 0; i < assertions.size(); ++i) {
-        if (evaluator.value(assertions[i]) == 1) continue;
-        std::fflush(stdout);
-        std::fprintf(stderr, "torva: internal error: the model violates assertion %zu of the benchmark\n", i + 1);
-        std::exit(3);
-    }
+    checkModelOrExit(evaluator, copy.benchmark.assertions);
 }
 }  // namespace
 

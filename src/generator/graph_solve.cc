@@ -55,21 +55,17 @@ terms::Model readModel(const Solver& solver, const Lowering& lowering) {
     return model;
 }
 
-// Ends the process when the model makes an assertion false: the solver's
-// answer is then wrong, and no caller may act on it.
-void checkModel(const terms::TermStore& store, const std::vector<TermId>& assertions, const terms::Model& model) {
-    terms::Evaluator evaluator(store);
-    for (const auto& [variable, value] : model.values) evaluator.assign(variable, value);
+}  // namespace
+
+void checkModelOrExit(terms::Evaluator& model, const std::vector<TermId>& assertions) {
     for (size_t i = 0; i < assertions.size(); ++i) {
-        if (evaluator.value(assertions[i]) == 1) continue;
+        if (model.value(assertions[i]) == 1) continue;
         std::fflush(stdout);
         std::fprintf(stderr, "torva: internal error: the model violates assertion %zu (the solver's answer is wrong)\n",
                      i + 1);
         std::exit(3);
     }
 }
-
-}  // namespace
 
 mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVars) {
     mpz_class value;
@@ -117,7 +113,9 @@ CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>
     outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
     if (satisfiable) {
         outcome.model = readModel(S, lowering);
-        checkModel(store, assertions, outcome.model);
+        terms::Evaluator evaluator(store);
+        for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);
+        checkModelOrExit(evaluator, assertions);
     }
     if (options.afterSolve) options.afterSolve(S, satisfiable);
     return outcome;

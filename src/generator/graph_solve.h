@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "solver/solver.h"
+#include "terms/evaluator.h"
 #include "terms/model.h"
 #include "terms/term_store.h"
 
@@ -29,6 +30,11 @@ struct GraphSolveOptions {
 
 terms::CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<terms::TermId>& assertions,
                                const GraphSolveOptions& options);
+
+// Ends the process with status 3 when the evaluator, under the model it was
+// given, makes one of the assertions false: the solver's answer is then
+// wrong, and no caller may act on it.
+void checkModelOrExit(terms::Evaluator& model, const std::vector<terms::TermId>& assertions);
 
 // The value of the word whose bits (least significant first) are the CNF
 // variables cnfVars in the solver's model; a bit the model leaves open or
