@@ -46,20 +46,6 @@ std::string describeStatus(int status) {
     return "status " + std::to_string(status);
 }
 
-// Sends the child's standard output and error to the log, arms its time
-// limit and puts the configuration in force as a fresh process has it.
-void enterChild(const std::string& logPath, const ToClauses& config, int timeoutSeconds) {
-    int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (logFd >= 0) {
-        dup2(logFd, STDOUT_FILENO);
-        dup2(logFd, STDERR_FILENO);
-        close(logFd);
-    }
-    alarm(static_cast<unsigned>(timeoutSeconds));
-    srand(1);  // module decisions draw from the platform generator as in a fresh process
-    toClses = config;
-}
-
 [[noreturn]] void leaveChild(int status) {
     std::fflush(stdout);
     std::fflush(stderr);

@@ -91,11 +91,9 @@ std::string modelBitsOf(const Solver& s, const std::vector<unsigned>& vars) {
     return bits;
 }
 
-// The child: parse, simplify and solve as the driver does, then report the
-// answer and the model of every declaration through the pipe. Paths that
-// end the process while parsing (exit status 20) report nothing.
-[[noreturn]] void childMain(const Benchmark& bench, const ToClauses& config, const std::string& path,
-                            const std::string& logPath, int reportFd, int timeoutSeconds) {
+}  // namespace
+
+void enterChild(const std::string& logPath, const ToClauses& config, int timeoutSeconds) {
     int logFd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (logFd >= 0) {
         dup2(logFd, STDOUT_FILENO);
@@ -105,6 +103,15 @@ std::string modelBitsOf(const Solver& s, const std::vector<unsigned>& vars) {
     alarm(static_cast<unsigned>(timeoutSeconds));
     srand(1);  // module decisions draw from the platform generator as in a fresh process
     toClses = config;
+}
+
+namespace {
+// The child: parse, simplify and solve as the driver does, then report the
+// answer and the model of every declaration through the pipe. Paths that
+// end the process while parsing (exit status 20) report nothing.
+[[noreturn]] void childMain(const Benchmark& bench, const ToClauses& config, const std::string& path,
+                            const std::string& logPath, int reportFd, int timeoutSeconds) {
+    enterChild(logPath, config, timeoutSeconds);
     std::string report;
     {
         Solver s(prioParams[0]);

@@ -41,6 +41,10 @@ struct RunResult {
     std::vector<std::string> modelBits;
 };
 
+// In a forked child: sends standard output and error to the log, arms the
+// time limit and puts the configuration in force as a fresh process has it.
+void enterChild(const std::string& logPath, const ToClauses& config, int timeoutSeconds);
+
 // Runs the benchmark text in a forked child with `config` in force; the
 // benchmark file and the child's output go to `workDir`.
 RunResult runInChild(const Benchmark& bench, const ToClauses& config, const std::string& workDir, int timeoutSeconds);
