@@ -12,6 +12,7 @@
 #include <string>
 
 #include "config.h"
+#include "input_files.h"
 #include "frontend/lexer.h"
 #include "frontend/smt2xml.h"
 #include "solver/solver.h"
@@ -62,14 +63,6 @@ struct ChainFile {
 const std::string& chainFile() {
     static const ChainFile file;
     return file.path;
-}
-
-size_t fileSize(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    std::fseek(f, 0, SEEK_END);
-    size_t size = static_cast<size_t>(std::ftell(f));
-    std::fclose(f);
-    return size;
 }
 
 double peakResidentMB() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frontend/smt2/script.h"
+#include "input_files.h"
 
 namespace {
 
@@ -117,14 +118,6 @@ struct ScriptFile {
 const std::string& scriptFile() {
     static const ScriptFile file;
     return file.path;
-}
-
-size_t fileSize(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    std::fseek(f, 0, SEEK_END);
-    size_t size = static_cast<size_t>(std::ftell(f));
-    std::fclose(f);
-    return size;
 }
 
 void parseToGraph(benchmark::State& state) {
