@@ -124,7 +124,7 @@ void parseToGraph(benchmark::State& state) {
     const std::string& path = scriptFile();
     const size_t bytes = fileSize(path);
     std::FILE* sink = std::fopen("/dev/null", "w");
-    torva::terms::CheckFunction neverCalled = [](const torva::terms::TermStore&,
+    torva::terms::CheckFunction neverCalled = [](torva::terms::TermStore&,
                                                  const std::vector<torva::terms::TermId>&) {
         return torva::terms::CheckOutcome();
     };

@@ -26,13 +26,36 @@ const char kUsage[] =
     "                     for SMT-LIB 2 and --extended)\n"
     "      --smt2         read FILE as an SMT-LIB 2 script\n"
     "      --extended     read FILE in the whole SMT-LIB 1.2 QF_BV language\n"
-    "                     through the term graph\n";
+    "                     through the term graph\n"
+    "      --simplify     simplify at the word level before bit-blasting (the\n"
+    "                     default for SMT-LIB 2; an SMT-LIB 1 benchmark is then\n"
+    "                     read as with --extended)\n"
+    "      --no-simplify  no word-level simplification\n"
+    "      --set KEY=VALUE  switch a part of the simplification on or off\n"
+    "                     (true/false); the keys:\n"
+    "%s"
+    "      --stats        the simplification's statistics on standard error\n";
 
-enum LongOnly { kCheckModel = 256, kSmt2, kExtended };
+enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats };
+
+void printUsage() {
+    std::string keys;
+    for (const simplify::SettingKey& k : simplify::settingKeys())
+        keys += std::string("                       ") + k.key + ": " + k.help + "\n";
+    std::printf(kUsage, keys.c_str());
+}
 
 [[noreturn]] void badOption(const char* problem) {
     std::fprintf(stderr, "torva: %s (try 'torva --help')\n", problem);
     std::exit(1);
+}
+
+void setSimplifySetting(Options& options, const char* assignment) {
+    const char* equals = std::strchr(assignment, '=');
+    if (!equals) badOption((std::string("--set expects KEY=VALUE, got '") + assignment + "'").c_str());
+    std::string error;
+    if (!simplify::setSetting(options.simplifySettings, std::string(assignment, equals), equals + 1, error))
+        badOption(error.c_str());
 }
 
 bool endsWith(const std::string& text, const char* suffix) {
@@ -48,25 +71,35 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"check-model", no_argument, nullptr, kCheckModel},
         {"smt2", no_argument, nullptr, kSmt2},
         {"extended", no_argument, nullptr, kExtended},
+        {"simplify", no_argument, nullptr, kSimplify},
+        {"no-simplify", no_argument, nullptr, kNoSimplify},
+        {"set", required_argument, nullptr, kSet},
+        {"stats", no_argument, nullptr, kStats},
         {nullptr, 0, nullptr, 0},
     };
     bool smt2 = false, extended = false;
+    int simplifyChoice = -1;  // -1: the reader's default
     opterr = 0;
     optind = 1;
     int c;
     while ((c = getopt_long(argc, argv, "hm", kLong, nullptr)) != -1) {
         switch (c) {
             case 'h':
-                std::fputs(kUsage, stdout);
+                printUsage();
                 std::exit(0);
             case 'm': options.printModel = true; break;
             case kCheckModel: options.checkModel = true; break;
             case kSmt2: smt2 = true; break;
             case kExtended: extended = true; break;
+            case kSimplify: simplifyChoice = 1; break;
+            case kNoSimplify: simplifyChoice = 0; break;
+            case kSet: setSimplifySetting(options, optarg); break;
+            case kStats: options.printStats = true; break;
             default: {
                 std::string problem = optopt != 0 && optopt < 256
                                           ? std::string("unknown option -") + static_cast<char>(optopt)
                                           : std::string("unknown option ") + argv[optind - 1];
+                if (optopt == kSet) problem = "--set needs KEY=VALUE";
                 badOption(problem.c_str());
             }
         }
@@ -74,12 +107,13 @@ bool parseOptions(int argc, char** argv, Options& options) {
     if (smt2 && extended) badOption("--smt2 and --extended name different languages");
     if (optind >= argc) return false;
     options.input = argv[optind];
-    if (extended)
+    if (extended || (simplifyChoice == 1 && !smt2 && options.input != "-" && !endsWith(options.input, ".smt2")))
         options.reader = Reader::Extended;
     else if (smt2 || options.input == "-" || endsWith(options.input, ".smt2"))
         options.reader = Reader::Script;
     if (options.reader == Reader::Script && options.printModel)
         badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
+    options.simplify = simplifyChoice == -1 ? options.reader == Reader::Script : simplifyChoice == 1;
     if (options.reader != Reader::Benchmark && options.checkModel)
         options.checkModel = false;  // always checked on the term-graph paths
     return true;

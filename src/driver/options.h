@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "simplify/simplify.h"
+
 namespace torva::driver {
 
 enum class Reader {
@@ -19,6 +21,11 @@ struct Options {
     Reader reader = Reader::Benchmark;
     bool printModel = false;  // -m: the value of every declared symbol after a sat answer
     bool checkModel = false;  // the benchmark reader checks its model on a term graph too
+    // Word-level simplification on the term-graph paths (on by default for
+    // SMT-LIB 2 scripts; --simplify moves a benchmark onto the term graph).
+    bool simplify = false;
+    simplify::SimplifySettings simplifySettings;
+    bool printStats = false;  // --stats: the simplification's statistics
 };
 
 // Reads argv. Bad options print one line "torva: ..." with the usage hint on

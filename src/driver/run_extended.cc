@@ -37,6 +37,8 @@ int runExtended(const Options& options) {
     bool searched = false;
     GraphSolveOptions solveOptions;
     solveOptions.verbosity = 1;
+    solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
+    solveOptions.printStats = options.printStats;
     solveOptions.beforeSolve = [&] { solveStart = userTime(); };
     solveOptions.afterSolve = [&](Solver& S, bool satisfiable) {
         searched = true;

@@ -19,8 +19,11 @@ int runScript(const Options& options) {
         std::printf("(error \"cannot open %s: %s\")\n", options.input.c_str(), std::strerror(errno));
         return 1;
     }
-    terms::CheckFunction check = [](const terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
-        return solveGraph(store, assertions, GraphSolveOptions());
+    terms::CheckFunction check = [&](terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
+        GraphSolveOptions solveOptions;
+        solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
+        solveOptions.printStats = options.printStats;
+        return solveGraph(store, assertions, solveOptions);
     };
     int status = smt2::runScript(fd, check, stdout);
     if (fd != STDIN_FILENO) close(fd);

@@ -77,10 +77,30 @@ mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVar
     return value;
 }
 
-CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>& assertions,
+namespace {
+
+// The assertions handed to the lowering, and how a model of them becomes a
+// model of the input.
+struct Problem {
+    std::vector<TermId> assertions;
+    simplify::Reconstruction reconstruction;
+};
+
+Problem prepare(terms::TermStore& store, const std::vector<TermId>& assertions, const GraphSolveOptions& options) {
+    if (!options.simplify) return {assertions, {}};
+    simplify::SimplifyStats stats;
+    simplify::Simplified simplified = simplify::simplify(store, assertions, *options.simplify, stats);
+    if (options.printStats) simplify::printStats(stats, stderr);
+    return {std::move(simplified.assertions), std::move(simplified.reconstruction)};
+}
+
+}  // namespace
+
+CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& assertions,
                         const GraphSolveOptions& options) {
     CheckOutcome outcome;
-    if (leastBitsNeeded(store, assertions) > kMaxCnfVariable) {
+    Problem problem = prepare(store, assertions, options);
+    if (leastBitsNeeded(store, problem.assertions) > kMaxCnfVariable) {
         outcome.answer = Answer::Unknown;
         outcome.reason = LoweringLimit().what();
         return outcome;
@@ -95,7 +115,7 @@ CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>
     std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
     Lowering lowering(store, *generator);
     try {
-        for (TermId assertion : assertions) lowering.assertTrue(assertion);
+        for (TermId assertion : problem.assertions) lowering.assertTrue(assertion);
     } catch (const LoweringLimit& limit) {
         outcome.answer = Answer::Unknown;
         outcome.reason = limit.what();
@@ -112,7 +132,7 @@ CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<TermId>
     bool satisfiable = S.solve(noAssumptions);
     outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
     if (satisfiable) {
-        outcome.model = readModel(S, lowering);
+        outcome.model = simplify::completeModel(store, problem.reconstruction, readModel(S, lowering));
         terms::Evaluator evaluator(store);
         for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);
         checkModelOrExit(evaluator, assertions);

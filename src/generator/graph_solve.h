@@ -1,9 +1,10 @@
-// One satisfiability check of a set of term-graph assertions from scratch: a
-// fresh solver and generator, the lowering of every assertion, the search,
-// and on a satisfiable answer a model that has been checked against every
-// assertion with the evaluator (a model that fails the check ends the
-// process with status 3: a wrong answer is never returned). Nothing is
-// written to standard output.
+// One satisfiability check of a set of term-graph assertions from scratch:
+// word-level simplification when it is asked for (it adds nodes to the
+// store), a fresh solver and generator, the lowering of every assertion, the
+// search, and on a satisfiable answer a model of the input assertions that
+// has been checked against every one of them with the evaluator (a model
+// that fails the check ends the process with status 3: a wrong answer is
+// never returned). Nothing is written to standard output.
 #pragma once
 
 #include <gmpxx.h>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "simplify/simplify.h"
 #include "solver/solver.h"
 #include "terms/evaluator.h"
 #include "terms/model.h"
@@ -21,6 +23,10 @@ namespace torva {
 struct GraphSolveOptions {
     // 1: the solver's progress table on standard error.
     int verbosity = 0;
+    // Word-level simplification before lowering; none when null.
+    const simplify::SimplifySettings* simplify = nullptr;
+    // The simplification's statistics on standard error.
+    bool printStats = false;
     // Called once the problem is built, right before the search starts.
     std::function<void()> beforeSolve;
     // Called after the search (and the model check), while the solver still
@@ -28,7 +34,7 @@ struct GraphSolveOptions {
     std::function<void(Solver&, bool satisfiable)> afterSolve;
 };
 
-terms::CheckOutcome solveGraph(const terms::TermStore& store, const std::vector<terms::TermId>& assertions,
+terms::CheckOutcome solveGraph(terms::TermStore& store, const std::vector<terms::TermId>& assertions,
                                const GraphSolveOptions& options);
 
 // Ends the process with status 3 when the evaluator, under the model it was

@@ -15,6 +15,7 @@
 #include "config.h"
 #include "containers/check.h"
 #include "frontend/signal.h"
+#include "terms/reachable.h"
 
 namespace torva {
 
@@ -39,14 +40,8 @@ std::vector<unsigned int> freshBits(GeneratorTORVA& generator, unsigned int n) {
 }
 
 uint64_t leastBitsNeeded(const terms::TermStore& store, const std::vector<TermId>& roots) {
-    std::vector<char> seen(store.size(), 0);
-    std::vector<TermId> stack(roots.begin(), roots.end());
     uint64_t bits = 0;
-    while (!stack.empty()) {
-        TermId t = stack.back();
-        stack.pop_back();
-        if (seen[t]) continue;
-        seen[t] = 1;
+    terms::forEachReachable(store, roots, [&](TermId t) {
         switch (store.kind(t)) {
             case Kind::Concat:
             case Kind::Extract:
@@ -57,8 +52,7 @@ uint64_t leastBitsNeeded(const terms::TermStore& store, const std::vector<TermId
             case Kind::RotateRight: break;
             default: bits += store.isBool(t) ? 1 : store.width(t);
         }
-        for (uint32_t i = 0; i < store.numArgs(t); ++i) stack.push_back(store.arg(t, i));
-    }
+    });
     return bits;
 }
 

@@ -145,6 +145,13 @@ bool allDistinct(std::vector<const mpz_class*> values) {
 Evaluator::Evaluator(const TermStore& store) : store_(store) {}
 
 void Evaluator::assign(TermId variable, const mpz_class& value) {
+    setValue(variable, value);
+    if (computedSinceAssign_) startEpoch();
+}
+
+void Evaluator::define(TermId variable, const mpz_class& value) { setValue(variable, value); }
+
+void Evaluator::setValue(TermId variable, const mpz_class& value) {
     if (variable >= store_.size() || store_.kind(variable) != Kind::Variable)
         throw std::invalid_argument("assign: the term is not a variable");
     if (assigned_.size() <= variable) {
@@ -158,7 +165,6 @@ void Evaluator::assign(TermId variable, const mpz_class& value) {
         reduce(v, store_.width(variable));
     assigned_[variable] = v;
     hasAssigned_[variable] = 1;
-    if (computedSinceAssign_) startEpoch();
 }
 
 mpz_class Evaluator::compute(TermId t) const {

@@ -22,6 +22,9 @@ public:
     explicit Evaluator(const TermStore& store);
 
     void assign(TermId variable, const mpz_class& value);
+    // Like assign(), for a variable that no value computed so far depends
+    // on: the cache is kept (completing a model step by step stays linear).
+    void define(TermId variable, const mpz_class& value);
     // The value of t; values of every node reached are cached until the next
     // assign().
     const mpz_class& value(TermId t);
@@ -30,6 +33,7 @@ private:
     mpz_class compute(TermId t) const;
     bool isCached(TermId t) const;
     void startEpoch();
+    void setValue(TermId variable, const mpz_class& value);
 
     const TermStore& store_;
     std::vector<mpz_class> assigned_;

@@ -28,6 +28,6 @@ struct CheckOutcome {
 };
 
 // Decides the conjunction of the assertions (all Boolean terms of the store).
-using CheckFunction = std::function<CheckOutcome(const TermStore&, const std::vector<TermId>&)>;
+using CheckFunction = std::function<CheckOutcome(TermStore&, const std::vector<TermId>&)>;
 
 }  // namespace torva::terms

@@ -97,4 +97,44 @@ TEST(Options, HelpAndBadOptions) {
     EXPECT_EQ(none.out, "### Error: Not enough arguments! File needed...\n");
 }
 
+TEST(Options, SimplificationSwitchesAndStatistics) {
+    const char* script =
+        "(declare-const a (_ BitVec 16))(declare-const b (_ BitVec 16))(declare-const c (_ BitVec 16))"
+        "(assert (= c (bvadd a b)))"
+        "(assert (not (= (bvmul #x0003 c) (bvadd b (bvadd b (bvadd b (bvmul a #x0003)))))))(check-sat)";
+    RunResult simplified = runTorva({"--stats", "-"}, 0, script);
+    EXPECT_EQ(simplified.status, 20);
+    EXPECT_EQ(simplified.out, "unsat\n");
+    EXPECT_NE(simplified.err.find("simplify.nodes.after: 1\n"), std::string::npos) << simplified.err;
+    EXPECT_NE(simplified.err.find("simplify.subst.eliminated: 1\n"), std::string::npos) << simplified.err;
+    EXPECT_NE(simplified.err.find("simplify.rule.LinearNormalise: "), std::string::npos) << simplified.err;
+    for (const char* off : {"simplify.rewrite=false", "simplify.linear=0", "simplify.subst=false"}) {
+        RunResult run = runTorva({"--set", off, "--stats", "-"}, 0, script);
+        EXPECT_EQ(run.out, "unsat\n") << off;
+        EXPECT_EQ(run.err.find("simplify.nodes.after: 1\n"), std::string::npos) << off << "\n" << run.err;
+    }
+    RunResult plain = runTorva({"--no-simplify", "--stats", "-"}, 0, script);
+    EXPECT_EQ(plain.out, "unsat\n");
+    EXPECT_EQ(plain.err, "");
+
+    RunResult unknownKey = runTorva({"--set", "simplify.bogus=true", "-"}, 0, script);
+    EXPECT_EQ(unknownKey.status, 1);
+    EXPECT_EQ(unknownKey.err, "torva: unknown setting 'simplify.bogus' (try 'torva --help')\n");
+    RunResult badValue = runTorva({"--set", "simplify.subst=maybe", "-"}, 0, script);
+    EXPECT_EQ(badValue.err,
+              "torva: bad value 'maybe' for simplify.subst (expected true or false) (try 'torva --help')\n");
+    RunResult noValue = runTorva({"--set", "simplify.subst", "-"}, 0, script);
+    EXPECT_EQ(noValue.status, 1);
+    RunResult missing = runTorva({"-", "--set"}, 0, script);
+    EXPECT_EQ(missing.err, "torva: --set needs KEY=VALUE (try 'torva --help')\n");
+
+    // A benchmark with --simplify is read onto the term graph and keeps the report.
+    RunResult benchmark = runTorva({"--simplify", "-m", "examples/arithmetic.smt"});
+    EXPECT_EQ(benchmark.status, 10) << benchmark.out << benchmark.err;
+    EXPECT_NE(benchmark.out.find("Result: SAT\t\nTime:"), std::string::npos) << benchmark.out;
+    EXPECT_EQ(tail(benchmark.out, "(define-fun"),
+              "(define-fun a () (_ BitVec 8) #b00111100)\n"
+              "(define-fun b () (_ BitVec 8) #b00101000)\n");
+}
+
 }  // namespace

@@ -52,8 +52,19 @@ std::string describeStatus(int status) {
     _exit(status);
 }
 
-torva::terms::CheckOutcome solve(const torva::terms::TermStore& store, const std::vector<torva::terms::TermId>& assertions) {
+// The extended path solves the graph as it was read, the script path after
+// word-level simplification (as the program does), so every instance is
+// decided with and without it.
+torva::terms::CheckOutcome solve(torva::terms::TermStore& store, const std::vector<torva::terms::TermId>& assertions) {
     return torva::solveGraph(store, assertions, torva::GraphSolveOptions());
+}
+
+torva::terms::CheckOutcome solveSimplified(torva::terms::TermStore& store,
+                                           const std::vector<torva::terms::TermId>& assertions) {
+    static const torva::simplify::SimplifySettings settings;
+    torva::GraphSolveOptions options;
+    options.simplify = &settings;
+    return torva::solveGraph(store, assertions, options);
 }
 
 // Runs `child` in a forked process and waits for it; returns its status, or
@@ -424,7 +435,7 @@ ScriptRun runScriptInChild(const std::string& name, const std::string& text, con
         int fd = open(path.c_str(), O_RDONLY);
         std::FILE* out = std::fopen(responsePath.c_str(), "w");
         if (fd < 0 || !out) leaveChild(4);
-        int code = torva::smt2::runScript(fd, solve, out);
+        int code = torva::smt2::runScript(fd, solveSimplified, out);
         std::fclose(out);
         close(fd);
         leaveChild(code);

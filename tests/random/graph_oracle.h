@@ -1,8 +1,9 @@
 // Differential oracle of the term-graph paths: one generated instance is
-// decided by the SMT-LIB 2 reader (its script, through the graph solver),
-// by the extended SMT-LIB 1 reader (its benchmark text, through the graph
-// solver) and, when the instance stays inside the basic reader's language,
-// by the specified path; each in a forked child under a configuration
+// decided by the SMT-LIB 2 reader (its script, simplified at the word level
+// and solved by the graph solver), by the extended SMT-LIB 1 reader (its
+// benchmark text, solved as read) and, when the instance stays inside the
+// basic reader's language, by the specified path; each in a forked child
+// under a configuration
 // profile. Every answer must agree with the instance's construction
 // (planted: sat, law: unsat, small: enumeration), so all agree with each
 // other; every model reported must satisfy every assertion in the

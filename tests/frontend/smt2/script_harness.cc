@@ -60,7 +60,7 @@ ScriptRun runFromFd(int fd, const terms::CheckFunction& check) {
 
 }  // namespace
 
-terms::CheckOutcome enumerate(const terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
+terms::CheckOutcome enumerate(terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
     std::vector<terms::TermId> variables = freeVariables(store, assertions);
     uint32_t bits = 0;
     for (terms::TermId v : variables) bits += store.sort(v) == terms::kBool ? 1 : store.width(v);
@@ -97,7 +97,7 @@ ScriptRun runScriptText(const std::string& script, int& checks) {
     std::fwrite(script.data(), 1, script.size(), in);
     std::fflush(in);
     std::rewind(in);
-    terms::CheckFunction check = [&checks](const terms::TermStore& store, const std::vector<terms::TermId>& a) {
+    terms::CheckFunction check = [&checks](terms::TermStore& store, const std::vector<terms::TermId>& a) {
         ++checks;
         return enumerate(store, a);
     };

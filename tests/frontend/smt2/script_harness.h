@@ -17,7 +17,7 @@ namespace torva::smt2::testing {
 // in ascending id order, the lowest variable in the lowest bits; Sat comes
 // with the first satisfying assignment. More than 16 free bits: Unknown with
 // the reason "too-many-bits".
-terms::CheckOutcome enumerate(const terms::TermStore& store, const std::vector<terms::TermId>& assertions);
+terms::CheckOutcome enumerate(terms::TermStore& store, const std::vector<terms::TermId>& assertions);
 
 struct ScriptRun {
     std::string output;
