@@ -14,6 +14,7 @@
 #include "config.h"
 #include "generator/lowering.h"
 #include "generator/module_factory.h"
+#include "simplify/probe.h"
 #include "terms/evaluator.h"
 
 namespace torva {
@@ -94,6 +95,17 @@ Problem prepare(terms::TermStore& store, const std::vector<TermId>& assertions, 
     return {std::move(simplified.assertions), std::move(simplified.reconstruction)};
 }
 
+// The model of the input from one of the lowered problem, checked against
+// every input assertion.
+terms::Model checkedModel(const terms::TermStore& store, const std::vector<TermId>& assertions,
+                          const Problem& problem, const terms::Model& problemModel) {
+    terms::Model model = simplify::completeModel(store, problem.reconstruction, problemModel);
+    terms::Evaluator evaluator(store);
+    for (const auto& [variable, value] : model.values) evaluator.assign(variable, value);
+    checkModelOrExit(evaluator, assertions);
+    return model;
+}
+
 }  // namespace
 
 CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& assertions,
@@ -111,6 +123,16 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
     Solver S(prioParams[0]);
     ModuleOwner modules(S);
     S.verbosity = options.verbosity;
+
+    terms::Model guessed;
+    if (options.simplify && options.simplify->probe && simplify::probeModel(store, problem.assertions, guessed)) {
+        // a guessed model: nothing is built or searched
+        if (options.beforeSolve) options.beforeSolve();
+        outcome.answer = Answer::Sat;
+        outcome.model = checkedModel(store, assertions, problem, guessed);
+        if (options.afterSolve) options.afterSolve(S, true);
+        return outcome;
+    }
 
     std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
     Lowering lowering(store, *generator);
@@ -131,12 +153,7 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
     vec<Lit> noAssumptions;
     bool satisfiable = S.solve(noAssumptions);
     outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
-    if (satisfiable) {
-        outcome.model = simplify::completeModel(store, problem.reconstruction, readModel(S, lowering));
-        terms::Evaluator evaluator(store);
-        for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);
-        checkModelOrExit(evaluator, assertions);
-    }
+    if (satisfiable) outcome.model = checkedModel(store, assertions, problem, readModel(S, lowering));
     if (options.afterSolve) options.afterSolve(S, satisfiable);
     return outcome;
 }

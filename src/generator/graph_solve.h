@@ -1,7 +1,8 @@
 // One satisfiability check of a set of term-graph assertions from scratch:
 // word-level simplification when it is asked for (it adds nodes to the
 // store), a fresh solver and generator, the lowering of every assertion, the
-// search, and on a satisfiable answer a model of the input assertions that
+// search (nothing is built when a guessed assignment already satisfies the
+// simplified assertions), and on a satisfiable answer a model of the input assertions that
 // has been checked against every one of them with the evaluator (a model
 // that fails the check ends the process with status 3: a wrong answer is
 // never returned). Nothing is written to standard output.
@@ -30,7 +31,8 @@ struct GraphSolveOptions {
     // Called once the problem is built, right before the search starts.
     std::function<void()> beforeSolve;
     // Called after the search (and the model check), while the solver still
-    // holds its modules. Not called when the answer was found while building.
+    // holds its modules; with an empty solver when a guessed model needed no
+    // search. Not called when the answer was found while building.
     std::function<void(Solver&, bool satisfiable)> afterSolve;
 };
 

@@ -155,16 +155,25 @@ TermId buildLinear(Rewriter& rw, const LinearSum& sum) {
     if (sum.isConstant()) return rw.bvConst(w, sum.constant);
     terms::TermStore& s = rw.store();
     std::vector<TermId> added, subtracted;
+    // shifted copies of a slice that lies in constant bits fold into the constant
+    mpz_class folded = sum.constant;
     for (const auto& [atom, k] : sum.terms) {
         std::vector<std::pair<uint32_t, bool>> digits = signedDigits(k, w);
         if (digits.size() > kMaxDigits) {
             added.push_back(s.mk(Kind::BvMul, {rw.bvConst(w, k), atom}));
             continue;
         }
-        for (const auto& [position, negative] : digits)
-            (negative ? subtracted : added).push_back(shifted(rw, atom, position));
+        for (const auto& [position, negative] : digits) {
+            TermId summand = shifted(rw, atom, position);
+            if (rw.isConst(summand))
+                folded += negative ? mpz_class(-s.value(summand)) : s.value(summand);
+            else
+                (negative ? subtracted : added).push_back(summand);
+        }
     }
-    TermId constant = sum.constant != 0 ? rw.bvConst(w, sum.constant) : kKeep;
+    reduceToWidth(folded, w);
+    TermId constant = folded != 0 ? rw.bvConst(w, folded) : kKeep;
+    if (added.empty() && subtracted.empty()) return rw.bvConst(w, folded);
     if (subtracted.empty()) return sumOf(rw, std::move(added), constant);
     TermId minus = sumOf(rw, std::move(subtracted), kKeep);
     if (added.empty() && constant == kKeep) return s.mk(Kind::BvNeg, {minus});

@@ -10,6 +10,7 @@ namespace torva::simplify {
 const std::vector<SettingKey>& settingKeys() {
     static const std::vector<SettingKey> keys = {
         {"simplify.linear", "canonical sums of constant multiples", nullptr, &RewriteSettings::linear},
+        {"simplify.probe", "guessed assignments are tried before the search", &SimplifySettings::probe, nullptr},
         {"simplify.propagate", "asserted atoms are true inside the other assertions", &SimplifySettings::propagate,
          nullptr},
         {"simplify.rewrite", "rewrite rules (off: constant folding only)", nullptr, &RewriteSettings::rules},

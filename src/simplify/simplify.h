@@ -25,6 +25,7 @@ struct SimplifySettings {
     bool substitute = true;     // x = t at the top level eliminates x
     bool propagate = true;      // asserted atoms are true inside the other assertions
     bool unconstrained = true;  // op(x, t) with x occurring once becomes a fresh variable
+    bool probe = true;          // guessed assignments are tried before the search
 };
 
 // One dotted key per switch ("simplify.rewrite", ...), for the command line.

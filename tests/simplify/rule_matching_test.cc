@@ -175,6 +175,12 @@ TEST_F(RuleMatching, EqualSumsAreOneNode) {
     EXPECT_EQ(mk(K::BvMul, {x, c(0)}), c(0));
     EXPECT_EQ(mk(K::BvMul, {c(16), x, c(16)}), c(0));
     EXPECT_EQ(mk(K::BvMul, {x, mk(K::BvMul, {y, z})}), mk(K::BvMul, {mk(K::BvMul, {z, x}), y}));
+    // A shifted copy whose bits all come from constants folds into the constant.
+    TermId low = s.mkVar(4, "low");
+    TermId padded = mk(K::Concat, {low, c(0, 4)});
+    EXPECT_EQ(mk(K::BvAdd, {mk(K::BvShl, {padded, c(4)}), y}), y);
+    EXPECT_EQ(mk(K::BvAdd, {mk(K::BvShl, {mk(K::Concat, {low, c(3, 4)}), c(4)}), mk(K::BvShl, {padded, c(4)})}),
+              c(0x30));
     // Near misses: products of variables are atoms, not sums.
     TermId square = mk(K::BvMul, {x, x});
     EXPECT_EQ(kindOf(square), K::BvMul);
