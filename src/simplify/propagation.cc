@@ -25,7 +25,7 @@ bool factOf(Rewriter& rw, TermId a, TermId& term, TermId& value) {
         value = rw.boolConst(false);
         return true;
     }
-    if (k == Kind::Equal && !s.isBool(s.arg(a, 0))) {
+    if (k == Kind::Equal && s.numArgs(a) == 2 && !s.isBool(s.arg(a, 0))) {
         TermId l = s.arg(a, 0), r = s.arg(a, 1);
         if (rw.isConst(l)) std::swap(l, r);
         if (rw.isConst(r) && !rw.isConst(l)) {

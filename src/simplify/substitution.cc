@@ -37,7 +37,7 @@ public:
                 add(a, s_.mkBool(true));
             } else if (s_.kind(a) == Kind::Not && s_.kind(s_.arg(a, 0)) == Kind::Variable) {
                 add(s_.arg(a, 0), s_.mkBool(false));
-            } else if (s_.kind(a) == Kind::Equal) {
+            } else if (s_.kind(a) == Kind::Equal && s_.numArgs(a) == 2) {
                 TermId l = s_.arg(a, 0), r = s_.arg(a, 1);
                 if (!(s_.kind(l) == Kind::Variable && add(l, r)) && s_.kind(r) == Kind::Variable) add(r, l);
             }

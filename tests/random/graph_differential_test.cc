@@ -24,13 +24,7 @@
 
 #include "random/graph_oracle.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TORVA_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TORVA_SANITIZED 1
-#endif
-#endif
+#include "sanitized.h"
 
 namespace torva_random {
 namespace {

@@ -1,6 +1,7 @@
 // A seeded generator of random raw terms (store.mk, never simplified) over
 // every kind of the term graph. A generator owns two or three bit-vector
-// variables of one width (1 to 8), or two of them and a Boolean one;
+// variables of one width (1 to 8), or two of them and a Boolean one, or is
+// given its variables (all of one width) and at most one Boolean one;
 // subterms of other widths come from constants, extractions and extensions
 // of them. Earlier subterms are reused, so the terms are DAGs, and constants
 // lean to the edges (0, 1, all ones, the signed extremes). The same seed
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "terms/term_store.h"
@@ -22,6 +24,7 @@ namespace rwtest {
 class RandomTerms {
 public:
     static constexpr uint32_t kMaxWidth = 8;
+    static constexpr torva::terms::TermId kNone = ~torva::terms::TermId{0};
 
     RandomTerms(torva::terms::TermStore& store, uint64_t seed) : s_(store), rng_(seed) {
         width_ = 1 + below(kMaxWidth);
@@ -32,6 +35,12 @@ public:
         else
             boolVar_ = s_.mkVar(torva::terms::kBool, "p");
     }
+
+    // Over the given variables, each of the width, and the Boolean variable
+    // boolVar unless it is kNone.
+    RandomTerms(torva::terms::TermStore& store, uint64_t seed, uint32_t width, std::vector<torva::terms::TermId> vars,
+                torva::terms::TermId boolVar)
+        : s_(store), rng_(seed), width_(width), vars_(std::move(vars)), boolVar_(boolVar) {}
 
     uint32_t width() const { return width_; }
 
@@ -169,8 +178,6 @@ private:
     TermId operation(torva::terms::Sort sort, int depth) {
         return sort == torva::terms::kBool ? boolOperation(depth) : bitVectorOperation(sort, depth);
     }
-
-    static constexpr TermId kNone = ~TermId{0};
 
     torva::terms::TermStore& s_;
     std::mt19937_64 rng_;

@@ -2,8 +2,8 @@
 // the comparison of a term with its rewritten form under every assignment of
 // those variables (or, when they hold more bits than can be enumerated, 64
 // points drawn from a fixed seed), and an SMT-LIB 2 printer for the failure
-// messages. Variables are walked and assigned in id order, so a failure
-// repeats on every run.
+// messages (of one term or of a list of assertions). Variables are walked
+// and assigned in id order, so a failure repeats on every run.
 #pragma once
 
 #include <gmpxx.h>
@@ -81,12 +81,24 @@ inline std::string smt2(const TermStore& s, TermId t) {
     return out;
 }
 
+// One declare-const per variable reachable from the roots.
+inline std::string declarations(const TermStore& s, const std::vector<TermId>& roots) {
+    std::string out;
+    for (TermId v : variablesOf(s, roots)) out += "(declare-const " + s.name(v) + " " + sortText(s.sort(v)) + ")\n";
+    return out;
+}
+
 // Declarations of t's variables and an assertion that t differs from r:
 // a script that is unsatisfiable exactly when the rewrite is sound.
 inline std::string replayScript(const TermStore& s, TermId t, TermId r) {
-    std::string out;
-    for (TermId v : variablesOf(s, {t, r})) out += "(declare-const " + s.name(v) + " " + sortText(s.sort(v)) + ")\n";
-    return out + "(assert (distinct " + smt2(s, t) + "\n                  " + smt2(s, r) + "))\n";
+    return declarations(s, {t, r}) + "(assert (distinct " + smt2(s, t) + "\n                  " + smt2(s, r) + "))\n";
+}
+
+// Declarations of the assertions' variables and one assert each.
+inline std::string assertionScript(const TermStore& s, const std::vector<TermId>& assertions) {
+    std::string out = declarations(s, assertions);
+    for (TermId a : assertions) out += "(assert " + smt2(s, a) + ")\n";
+    return out;
 }
 
 inline mpz_class randomValue(std::mt19937_64& rng, uint32_t bits) {
