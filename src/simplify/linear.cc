@@ -113,6 +113,12 @@ LinearSum combine(const LinearSum& a, const LinearSum& b, const mpz_class& facto
     return r;
 }
 
+LinearSum scaled(const LinearSum& a, const mpz_class& factor) {
+    LinearSum none;
+    none.width = a.width;
+    return combine(none, a, factor);
+}
+
 namespace {
 
 // The non-adjacent form of k modulo 2^width: k = sum of sign * 2^position

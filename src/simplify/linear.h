@@ -28,6 +28,8 @@ struct LinearSum {
 bool readLinear(const terms::TermStore& store, terms::TermId t, LinearSum& sum);
 // a + factor * b (same width).
 LinearSum combine(const LinearSum& a, const LinearSum& b, const mpz_class& factor);
+// factor * a.
+LinearSum scaled(const LinearSum& a, const mpz_class& factor);
 // The canonical term of the sum: each coefficient written in its signed
 // binary digits with the fewest non-zero ones; with at most two digits k * a
 // becomes a sum or difference of shifted copies concat(a[w-1-k:0], 0_k) of

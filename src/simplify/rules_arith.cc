@@ -64,9 +64,7 @@ TermId rewriteMul(Rewriter& rw, Node& node) {
         LinearSum sum;
         if (readLinear(s, product, sum)) {
             rw.fired(RuleId::LinearNormalise);
-            LinearSum none;
-            none.width = w;
-            return buildLinear(rw, combine(none, sum, coefficient));
+            return buildLinear(rw, scaled(sum, coefficient));
         }
     }
     if (coefficient == 1) {

@@ -56,9 +56,7 @@ TermId linearEquality(Rewriter& rw, TermId a, TermId b) {
                                     [&](const auto& x) { return x.first == summand.first; });
         (fromLeft ? keepLeft : moveRight).terms.push_back(summand);
     }
-    LinearSum none;
-    none.width = w;
-    return rw.mk(Kind::Equal, {buildLinear(rw, keepLeft), buildLinear(rw, combine(none, moveRight, -1))});
+    return rw.mk(Kind::Equal, {buildLinear(rw, keepLeft), buildLinear(rw, scaled(moveRight, -1))});
 }
 
 bool isPolynomialShape(const terms::TermStore& s, TermId t) {

@@ -19,9 +19,7 @@ TermId shiftLeftBy(Rewriter& rw, TermId a, uint32_t k) {
     if (rw.settings().linear && readLinear(rw.store(), a, sum)) {
         mpz_class factor;
         mpz_setbit(factor.get_mpz_t(), k);
-        LinearSum none;
-        none.width = w;
-        return buildLinear(rw, combine(none, sum, factor));
+        return buildLinear(rw, scaled(sum, factor));
     }
     return rw.mk(Kind::Concat, {rw.mk(Kind::Extract, {a}, {w - 1 - k, 0}), rw.zero(k)});
 }

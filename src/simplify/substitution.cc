@@ -142,8 +142,9 @@ bool eliminateVariables(PassContext& pass) {
     if (definitions.empty()) return false;
     pass.rw.setReplacements(std::move(definitions));
     for (TermId& a : pass.assertions) a = pass.rw.rewrite(a);
-    for (TermId x : candidates.keptVariables()) pass.reconstruction.steps.emplace_back(x, pass.rw.rewrite(x));
-    pass.stats.substituted += candidates.keptVariables().size();
+    std::vector<TermId> eliminated = candidates.keptVariables();
+    for (TermId x : eliminated) pass.reconstruction.steps.emplace_back(x, pass.rw.rewrite(x));
+    pass.stats.substituted += eliminated.size();
     pass.rw.setReplacements({});
     return true;
 }
