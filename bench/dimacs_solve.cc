@@ -1,5 +1,6 @@
-// dimacs_solve FILE: loads a DIMACS CNF into the solver, solves it with the
-// compiled-in configuration and prints the result, the statistics lines and
+// dimacs_solve [--preset NAME] FILE: loads a DIMACS CNF into the solver,
+// solves it with the preset's search and engine (spec, the default: the
+// compiled-in configuration) and prints the result, the statistics lines and
 // the solve time. Exit status 10 (satisfiable), 20 (unsatisfiable), 1 (error).
 #include <sys/times.h>
 #include <unistd.h>
@@ -9,11 +10,18 @@
 
 #include "config.h"
 #include "dimacs.h"
+#include "generator/presets.h"
+#include "solver/cadical_engine.h"
 #include "solver/statistics.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: dimacs_solve FILE\n");
+    torva::Preset preset = torva::Preset::Spec;
+    if (argc == 4 && std::string(argv[1]) == "--preset" && torva::presetByName(argv[2], preset)) {
+        argv += 2;
+        argc -= 2;
+    }
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: dimacs_solve [--preset %s] FILE\n", torva::presetNames());
         return 1;
     }
     std::FILE* in = std::fopen(argv[1], "rb");
@@ -21,8 +29,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 1;
     }
+    torva::PresetChoice choice = torva::applyPreset(preset);
     Solver S(prioParams[0]);
-    S.verbosity = 1;
+    S.verbosity = choice.search.restarts == SearchSettings::Restarts::Specified ? 1 : 0;
+    S.settings = choice.search;
     std::string error;
     bool loaded = loadDimacs(in, S, error);
     std::fclose(in);
@@ -32,7 +42,8 @@ int main(int argc, char** argv) {
     }
     struct tms before, after;
     times(&before);
-    bool sat = S.simplify() && S.solve(vec<Lit>());
+    bool sat = S.simplify() &&
+               (choice.engine == torva::Engine::Cadical ? solveWithCadical(S) : S.solve(vec<Lit>()));
     times(&after);
     printStats(S);
     std::printf("Result: %s\n", sat ? "SAT" : "UNSAT");

@@ -31,12 +31,16 @@ const char kUsage[] =
     "                     default for SMT-LIB 2; an SMT-LIB 1 benchmark is then\n"
     "                     read as with --extended)\n"
     "      --no-simplify  no word-level simplification\n"
+    "      --preset NAME  the configuration: spec (the default for an SMT-LIB 1\n"
+    "                     benchmark), clauses, modules, fast (the default for\n"
+    "                     SMT-LIB 2 and --extended); any but spec reads an\n"
+    "                     SMT-LIB 1 benchmark as with --extended\n"
     "      --set KEY=VALUE  switch a part of the simplification on or off\n"
     "                     (true/false); the keys:\n"
     "%s"
     "      --stats        the simplification's statistics on standard error\n";
 
-enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats };
+enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset };
 
 void printUsage() {
     std::string keys;
@@ -75,10 +79,12 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"no-simplify", no_argument, nullptr, kNoSimplify},
         {"set", required_argument, nullptr, kSet},
         {"stats", no_argument, nullptr, kStats},
+        {"preset", required_argument, nullptr, kPreset},
         {nullptr, 0, nullptr, 0},
     };
     bool smt2 = false, extended = false;
-    int simplifyChoice = -1;  // -1: the reader's default
+    int simplifyChoice = -1;  // -1: the preset's default
+    bool presetGiven = false;
     opterr = 0;
     optind = 1;
     int c;
@@ -95,11 +101,18 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case kNoSimplify: simplifyChoice = 0; break;
             case kSet: setSimplifySetting(options, optarg); break;
             case kStats: options.printStats = true; break;
+            case kPreset:
+                if (!presetByName(optarg, options.preset))
+                    badOption((std::string("unknown preset '") + optarg + "' (the presets: " + presetNames() + ")")
+                                  .c_str());
+                presetGiven = true;
+                break;
             default: {
                 std::string problem = optopt != 0 && optopt < 256
                                           ? std::string("unknown option -") + static_cast<char>(optopt)
                                           : std::string("unknown option ") + argv[optind - 1];
                 if (optopt == kSet) problem = "--set needs KEY=VALUE";
+                if (optopt == kPreset) problem = std::string("--preset needs a name (") + presetNames() + ")";
                 badOption(problem.c_str());
             }
         }
@@ -107,13 +120,18 @@ bool parseOptions(int argc, char** argv, Options& options) {
     if (smt2 && extended) badOption("--smt2 and --extended name different languages");
     if (optind >= argc) return false;
     options.input = argv[optind];
-    if (extended || (simplifyChoice == 1 && !smt2 && options.input != "-" && !endsWith(options.input, ".smt2")))
+    bool graphBenchmark = simplifyChoice == 1 || (presetGiven && options.preset != Preset::Spec);
+    if (extended || (graphBenchmark && !smt2 && options.input != "-" && !endsWith(options.input, ".smt2")))
         options.reader = Reader::Extended;
     else if (smt2 || options.input == "-" || endsWith(options.input, ".smt2"))
         options.reader = Reader::Script;
     if (options.reader == Reader::Script && options.printModel)
         badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
-    options.simplify = simplifyChoice == -1 ? options.reader == Reader::Script : simplifyChoice == 1;
+    if (!presetGiven) options.preset = options.reader == Reader::Benchmark ? Preset::Spec : Preset::Fast;
+    PresetChoice choice = applyPreset(options.preset);
+    options.search = choice.search;
+    options.engine = choice.engine;
+    options.simplify = simplifyChoice == -1 ? choice.simplify : simplifyChoice == 1;
     if (options.reader != Reader::Benchmark && options.checkModel)
         options.checkModel = false;  // always checked on the term-graph paths
     return true;

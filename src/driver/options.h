@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "generator/presets.h"
 #include "simplify/simplify.h"
 
 namespace torva::driver {
@@ -26,11 +27,17 @@ struct Options {
     bool simplify = false;
     simplify::SimplifySettings simplifySettings;
     bool printStats = false;  // --stats: the simplification's statistics
+    // --preset; spec for an SMT-LIB 1 benchmark, fast on the term-graph
+    // paths. A preset other than spec moves a benchmark onto the term graph.
+    Preset preset = Preset::Spec;
+    SearchSettings search;         // the preset's search
+    Engine engine = Engine::Core;  // the preset's SAT engine
 };
 
 // Reads argv. Bad options print one line "torva: ..." with the usage hint on
 // standard error and end the process with status 1; --help prints the usage
-// and ends it with 0. Returns false when no input was named.
+// and ends it with 0. Returns false when no input was named. The preset's
+// split between modules and clauses is written into the run configuration.
 bool parseOptions(int argc, char** argv, Options& options);
 
 }  // namespace torva::driver

@@ -37,6 +37,8 @@ int runExtended(const Options& options) {
     bool searched = false;
     GraphSolveOptions solveOptions;
     solveOptions.verbosity = 1;
+    solveOptions.search = options.search;
+    solveOptions.engine = options.engine;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats;
     solveOptions.beforeSolve = [&] { solveStart = userTime(); };

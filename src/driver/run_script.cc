@@ -21,6 +21,8 @@ int runScript(const Options& options) {
     }
     terms::CheckFunction check = [&](terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
         GraphSolveOptions solveOptions;
+        solveOptions.search = options.search;
+        solveOptions.engine = options.engine;
         solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
         solveOptions.printStats = options.printStats;
         return solveGraph(store, assertions, solveOptions);

@@ -15,6 +15,7 @@
 #include "generator/lowering.h"
 #include "generator/module_factory.h"
 #include "simplify/probe.h"
+#include "solver/cadical_engine.h"
 #include "terms/evaluator.h"
 
 namespace torva {
@@ -123,6 +124,7 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
     Solver S(prioParams[0]);
     ModuleOwner modules(S);
     S.verbosity = options.verbosity;
+    S.settings = options.search;
 
     terms::Model guessed;
     if (options.simplify && options.simplify->probe && simplify::probeModel(store, problem.assertions, guessed)) {
@@ -150,8 +152,8 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
     }
 
     if (options.beforeSolve) options.beforeSolve();
-    vec<Lit> noAssumptions;
-    bool satisfiable = S.solve(noAssumptions);
+    bool satisfiable = options.engine == Engine::Cadical && S.modules.empty() ? solveWithCadical(S)
+                                                                               : S.solve(vec<Lit>());
     outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
     if (satisfiable) outcome.model = checkedModel(store, assertions, problem, readModel(S, lowering));
     if (options.afterSolve) options.afterSolve(S, satisfiable);

@@ -21,9 +21,17 @@
 
 namespace torva {
 
+// Which SAT engine decides the lowered problem.
+enum class Engine {
+    Core,     // the built-in solver, with or without modules
+    Cadical,  // CaDiCaL when the problem is entirely clauses, else the built-in solver
+};
+
 struct GraphSolveOptions {
     // 1: the solver's progress table on standard error.
     int verbosity = 0;
+    SearchSettings search;
+    Engine engine = Engine::Core;
     // Word-level simplification before lowering; none when null.
     const simplify::SimplifySettings* simplify = nullptr;
     // The simplification's statistics on standard error.

@@ -14,7 +14,10 @@ void Solver::analyze(Clause* confl, vec<Lit>& out_learnt, int& out_btlevel) {
     do {
         TORVA_CHECK(confl != nullptr, "Solver");
         Clause& c = *confl;
-        if (c.learnt()) claBumpActivity(c);
+        if (c.learnt()) {
+            claBumpActivity(c);
+            if (settings.learnts == SearchSettings::Learnts::Tiered) refreshGlue(c);
+        }
         for (int j = (p == lit_Undef) ? 0 : 1; j < c.size(); j++) {
             Lit q = c[j];
             Var v = var(q);

@@ -1,6 +1,8 @@
 // Choice of the next decision: the modules of the highest non-empty priority
-// list are asked first (list 0 never); only when they have nothing to decide
-// does the activity heap (with occasional random picks) choose.
+// list are asked first (list 0 never, and none when the settings leave the
+// decisions to the activity heap); only when they have nothing to decide
+// does the activity heap (with occasional random picks) choose, with the
+// sign the settings name.
 #include <vector>
 
 #include "config.h"
@@ -43,8 +45,29 @@ int Solver::decideInListAtRandom(const std::vector<int>& list) {
     return -1;
 }
 
+// True for the negative literal of next (var_Undef when nothing is left to
+// decide; the random mode still draws then).
+bool Solver::decisionSign(Var next, int polarity_mode) {
+    switch (settings.phase) {
+        case SearchSettings::Phase::Specified: break;
+        case SearchSettings::Phase::Saved: return next != var_Undef && polarity[next] == 1;
+        case SearchSettings::Phase::Target:
+            if (next != var_Undef && next < targetPhase.size() && targetPhase[next] != 2) return targetPhase[next] == 1;
+            return next != var_Undef && polarity[next] == 1;
+    }
+    switch (polarity_mode) {
+        case 0: return false;
+        case 1: return true;
+        case 2: return next != var_Undef && polarity[next] == 1;
+        case 3: return static_cast<int>(2 * drand(random_seed)) != 0;
+        default: TORVA_CHECK(false, "Solver");
+    }
+    return false;
+}
+
 Lit Solver::pickBranchLit(int polarity_mode, double random_var_freq) {
-    if (drand(random_seed) >= toClses.origDecs && currPrio != 0) {
+    if (settings.moduleDecisions == SearchSettings::ModuleDecisions::First && drand(random_seed) >= toClses.origDecs &&
+        currPrio != 0) {
         while (currPrio != 0) {
             const std::vector<int>& list = prioModules[currPrio];
             int v = toClses.pureStaticDec ? decideInListInOrder(list) : decideInListAtRandom(list);
@@ -67,13 +90,6 @@ Lit Solver::pickBranchLit(int polarity_mode, double random_var_freq) {
         next = order_heap.removeMin();
     }
 
-    bool negative = false;
-    switch (polarity_mode) {
-        case 0: negative = false; break;
-        case 1: negative = true; break;
-        case 2: negative = next != var_Undef && polarity[next] == 1; break;
-        case 3: negative = static_cast<int>(2 * drand(random_seed)) != 0; break;
-        default: TORVA_CHECK(false, "Solver");
-    }
+    bool negative = decisionSign(next, polarity_mode);
     return next == var_Undef ? lit_Undef : Lit(next, negative);
 }

@@ -103,8 +103,20 @@ Clause* Solver::propagate() {
     return confl;
 }
 
+// Saved phases take the values being undone; target phases copy the whole
+// trail whenever it is the longest seen since the last restart.
+void Solver::savePhases(int lvl) {
+    if (settings.phase == SearchSettings::Phase::Target && trail.size() > bestTrail) {
+        if (targetPhase.size() < nVars()) targetPhase.growTo(nVars(), 2);
+        for (int c = 0; c < trail.size(); c++) targetPhase[var(trail[c])] = static_cast<char>(sign(trail[c]));
+        bestTrail = trail.size();
+    }
+    for (int c = trail.size() - 1; c >= trail_lim[lvl]; c--) polarity[var(trail[c])] = static_cast<char>(sign(trail[c]));
+}
+
 void Solver::cancelUntil(int lvl) {
     if (decisionLevel() <= lvl) return;
+    if (settings.phase != SearchSettings::Phase::Specified) savePhases(lvl);
     for (int c = trail.size() - 1; c >= trail_lim[lvl]; c--) {
         Var x = var(trail[c]);
         Module::assigns[x] = l_Undef;

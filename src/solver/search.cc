@@ -1,6 +1,6 @@
 // The search loop and its surroundings: solve() with its progress table,
-// search() with learnt-clause storing or skipping, module-first branching by
-// priority list, learnt-clause reduction and level-0 simplification.
+// search() with learnt-clause storing or skipping, and level-0
+// simplification. Restart and reduction policies have files of their own.
 #include <cmath>
 #include <cstdio>
 
@@ -29,11 +29,6 @@ struct VarFilter {
     bool operator()(Var v) const { return s.value(v) == l_Undef && s.decision_var[v]; }
 };
 
-struct reduceDB_lt {
-    bool operator()(Clause* x, Clause* y) const {
-        return x->size() > 2 && (y->size() == 2 || x->activity() < y->activity());
-    }
-};
 }  // namespace
 
 void Solver::printSearchHeader() const {
@@ -134,8 +129,9 @@ void Solver::assertSkippedLearnt(const vec<Lit>& learnt_clause) {
     uncheckedEnqueue(asserting, rec.reason);
 }
 
-void Solver::storeLearnt(const vec<Lit>& learnt_clause) {
+void Solver::storeLearnt(const vec<Lit>& learnt_clause, uint32_t glue) {
     Clause* c = Clause_new(learnt_clause, true);
+    c->setGlue(glue);
     learnts.push(c);
     attachClause(*c);
     claBumpActivity(*c);
@@ -161,6 +157,11 @@ lbool Solver::search(int nof_conflicts, int nof_learnts) {
             learnt_clause.clear();
             conflictC++;
             analyze(confl, learnt_clause, backtrack_level);
+            uint32_t glue = 0;
+            if (tracksGlue()) {
+                glue = glueOf(learnt_clause.begin(), learnt_clause.size());
+                noteGlue(glue);
+            }
             if (learnt_clause.size() == 1) {
                 cancelUntil(0);
                 TORVA_CHECK(value(learnt_clause[0]) == l_Undef, "Solver");
@@ -173,7 +174,7 @@ lbool Solver::search(int nof_conflicts, int nof_learnts) {
                     assertSkippedLearnt(learnt_clause);
                     conflictC--;  // a skipped clause does not use up the conflict budget
                 } else {
-                    storeLearnt(learnt_clause);
+                    storeLearnt(learnt_clause, glue);
                 }
             }
             releaseModuleConflict();
@@ -182,13 +183,19 @@ lbool Solver::search(int nof_conflicts, int nof_learnts) {
             continue;
         }
 
-        if (!toClses.noRestarts && nof_conflicts >= 0 && conflictC >= nof_conflicts) {
+        if (restartDue(conflictC, nof_conflicts)) {
             progress_estimate = progressEstimate();
+            bestTrail = 0;
             cancelUntil(0);
             return l_Undef;
         }
         if (decisionLevel() == 0 && !simplify()) return l_False;
-        if (!toClses.noClsDel && nof_learnts >= 0 && nLearnts() - nAssigns() >= nof_learnts) reduceDB();
+        if (reductionDue(nof_learnts)) {
+            if (settings.learnts == SearchSettings::Learnts::Tiered)
+                reduceTiered();
+            else
+                reduceDB();
+        }
 
         Lit next = lit_Undef;
         while (decisionLevel() < assumptions.size()) {
@@ -222,25 +229,6 @@ double Solver::progressEstimate() const {
         progress += std::pow(F, i) * (end - beg);
     }
     return progress / nVars();
-}
-
-void Solver::reduceDB() {
-    int i, j;
-    double extra_lim = cla_inc / learnts.size();
-    sort(learnts, reduceDB_lt());
-    for (i = j = 0; i < learnts.size() / 2; i++) {
-        if (learnts[i]->size() > 2 && !locked(*learnts[i]))
-            removeClause(*learnts[i]);
-        else
-            learnts[j++] = learnts[i];
-    }
-    for (; i < learnts.size(); i++) {
-        if (learnts[i]->size() > 2 && !locked(*learnts[i]) && learnts[i]->activity() < extra_lim)
-            removeClause(*learnts[i]);
-        else
-            learnts[j++] = learnts[i];
-    }
-    learnts.shrink(i - j);
 }
 
 void Solver::removeSatisfied(vec<Clause*>& cs) {

@@ -12,6 +12,7 @@
 #include "containers/heap.h"
 #include "containers/vec.h"
 #include "modules/module.h"
+#include "solver/search_settings.h"
 #include "solver/solver_types.h"
 
 class Solver {
@@ -57,6 +58,7 @@ public:
     bool expensive_ccmin;
     int polarity_mode;
     int verbosity;
+    SearchSettings settings;
 
     uint64_t starts, decisions, rnd_decisions, orig_decisions, propagations, conflicts;
     uint64_t clauses_literals, learnts_literals, max_literals, tot_literals;
@@ -133,6 +135,7 @@ public:
     lbool search(int nof_conflicts, int nof_learnts);
     Lit pickBranchLit(int polarity_mode, double random_var_freq);
     void reduceDB();
+    void reduceTiered();
     void removeSatisfied(vec<Clause*>& cs);
     double progressEstimate() const;
 
@@ -145,6 +148,17 @@ private:
     std::vector<int> wokenModules;
     std::vector<char> moduleWoken;
     std::vector<int> implied;
+
+    // Restart, reduction and phase state of the run-time search choices.
+    double fastGlue = 0, slowGlue = 0;
+    uint64_t gluesSeen = 0;
+    uint64_t nextReduce = 0;
+    int reductions = 0;
+    int bestTrail = 0;
+    vec<char> targetPhase;  // 0 positive, 1 negative, 2 none yet
+    std::vector<uint64_t> levelStamp;
+    uint64_t glueStamp = 0;
+    std::vector<Clause*> reduceCandidates;
 
     uint32_t abstractLevel(Var x) const { return 1u << (level[x] & 31); }
     Clause* runModulePass();
@@ -160,11 +174,22 @@ private:
             wokenModules.push_back(static_cast<int>(m->id));
         }
     }
+    bool tracksGlue() const {
+        return settings.restarts == SearchSettings::Restarts::Glucose ||
+               settings.learnts == SearchSettings::Learnts::Tiered;
+    }
+    bool restartDue(int conflictC, int nof_conflicts) const;
+    bool reductionDue(int nof_learnts);
+    uint32_t glueOf(const Lit* lits, int n);
+    void noteGlue(uint32_t glue);
+    void refreshGlue(Clause& c);
+    void savePhases(int lvl);
+    bool decisionSign(Var next, int polarity_mode);
     void printSearchHeader() const;
     void printProgressLine(const char* open, const char* close, int nof_learnts) const;
     bool decideSkipLearnt(const vec<Lit>& learnt_clause);
     void assertSkippedLearnt(const vec<Lit>& learnt_clause);
-    void storeLearnt(const vec<Lit>& learnt_clause);
+    void storeLearnt(const vec<Lit>& learnt_clause, uint32_t glue);
     void releaseModuleConflict();
     int decideInListInOrder(const std::vector<int>& list);
     int decideInListAtRandom(const std::vector<int>& list);

@@ -1,7 +1,8 @@
 // Variables, literals, three-valued truth values and the clause block shared
 // by the solver and the word-level modules. A literal is 2*var + sign (sign 1
 // is the negated literal); a clause is one malloc block: a header word (size
-// << 3 | mark << 1 | learnt), an activity-or-abstraction word, the literals.
+// << 3 | mark << 1 | learnt), an activity-or-abstraction word, the literals,
+// and for a learnt clause one more word: its glue and two flags.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,12 @@ class Clause {
     } extra;
     Lit data[0];
 
+    static constexpr uint32_t kUsedBit = 1u << 31;
+    static constexpr uint32_t kDoomedBit = 1u << 30;
+    static constexpr uint32_t kGlueMask = kDoomedBit - 1;
+    uint32_t& meta() { return *reinterpret_cast<uint32_t*>(&data[size()].x); }
+    uint32_t meta() const { return static_cast<uint32_t>(data[size()].x); }
+
     Clause() = delete;
 
 public:
@@ -69,6 +76,17 @@ public:
 
     float& activity() { return extra.act; }
     uint32_t abstraction() const { return extra.abst; }
+
+    // Learnt clauses only: the glue (number of decision levels among the
+    // literals when it was learnt, lowered when a later conflict sees fewer),
+    // whether it took part in a conflict since the last reduction, and
+    // whether the running reduction deletes it.
+    uint32_t glue() const { return meta() & kGlueMask; }
+    void setGlue(uint32_t g) { meta() = (meta() & ~kGlueMask) | (g & kGlueMask); }
+    bool used() const { return meta() & kUsedBit; }
+    void setUsed(bool on) { meta() = on ? meta() | kUsedBit : meta() & ~kUsedBit; }
+    bool doomed() const { return meta() & kDoomedBit; }
+    void setDoomed() { meta() |= kDoomedBit; }
     void calcAbstraction() {
         uint32_t a = 0;
         for (int i = 0; i < size(); i++) a |= 1u << (var(data[i]) & 31);

@@ -2,9 +2,11 @@
 // as clauses (its truth table), under the same random side clauses. Both
 // answers must match a brute-force search over the operation's models, and a
 // model found with the module must satisfy the operation and the side clauses.
+// The rounds go through every combination of the search choices.
 #include <random>
 
 #include "modules/module_test_support.h"
+#include "support/search_variants.h"
 
 namespace {
 
@@ -54,6 +56,8 @@ ClauseList randomSideClauses(std::mt19937& rng, int nVars) {
 
 TEST(ModuleSolve, ModuleAndClausesAgreeWithBruteForce) {
     std::mt19937 rng(7);
+    const std::vector<SearchSettings> variants = searchVariants();
+    size_t variant = 0;
     for (const Operation& op : smallOperations(3)) {
         SCOPED_TRACE(op.name());
         const std::vector<uint64_t> models = op.models();
@@ -64,6 +68,8 @@ TEST(ModuleSolve, ModuleAndClausesAgreeWithBruteForce) {
 
             {
                 ModuleSolver withModule;
+                withModule.s.settings = variants[variant++ % variants.size()];
+                SCOPED_TRACE(describe(withModule.s.settings));
                 op.registerWith(withModule.s);
                 ASSERT_EQ(expected, solveWith(withModule.s, side));
                 if (expected) {

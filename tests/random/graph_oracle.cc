@@ -52,17 +52,64 @@ std::string describeStatus(int status) {
     _exit(status);
 }
 
+// The search and SAT engine of the graph paths rotate with the seed, so that
+// every profile meets each of them; the children inherit the choice.
+struct EngineChoice {
+    const char* name;
+    SearchSettings search;
+    torva::Engine engine;
+};
+
+SearchSettings presentDaySearch(SearchSettings::ModuleDecisions decisions, SearchSettings::Phase phase,
+                                SearchSettings::Restarts restarts) {
+    SearchSettings s;
+    s.restarts = restarts;
+    s.phase = phase;
+    s.learnts = SearchSettings::Learnts::Tiered;
+    s.moduleDecisions = decisions;
+    s.lubyUnit = 8;
+    s.reduceFirst = 30;
+    s.reduceIncrement = 10;
+    return s;
+}
+
+const EngineChoice kEngineChoices[] = {
+    {"specified search", SearchSettings(), torva::Engine::Core},
+    {"glucose restarts, saved phases, activity decisions",
+     presentDaySearch(SearchSettings::ModuleDecisions::Activity, SearchSettings::Phase::Saved,
+                      SearchSettings::Restarts::Glucose),
+     torva::Engine::Core},
+    {"luby restarts, target phases, module decisions",
+     presentDaySearch(SearchSettings::ModuleDecisions::First, SearchSettings::Phase::Target,
+                      SearchSettings::Restarts::Luby),
+     torva::Engine::Core},
+    {"CaDiCaL where only clauses", SearchSettings(), torva::Engine::Cadical},
+};
+
+EngineChoice chosenEngine = kEngineChoices[0];
+
+const EngineChoice& engineFor(uint64_t seed) {
+    return kEngineChoices[seed % (sizeof kEngineChoices / sizeof kEngineChoices[0])];
+}
+
+torva::GraphSolveOptions engineOptions() {
+    torva::GraphSolveOptions options;
+    options.search = chosenEngine.search;
+    options.engine = chosenEngine.engine;
+    return options;
+}
+
 // The extended path solves the graph as it was read, the script path after
 // word-level simplification (as the program does), so every instance is
 // decided with and without it.
 torva::terms::CheckOutcome solve(torva::terms::TermStore& store, const std::vector<torva::terms::TermId>& assertions) {
-    return torva::solveGraph(store, assertions, torva::GraphSolveOptions());
+    return torva::solveGraph(store, assertions, engineOptions());
 }
 
 torva::terms::CheckOutcome solveSimplified(torva::terms::TermStore& store,
                                            const std::vector<torva::terms::TermId>& assertions) {
     static const torva::simplify::SimplifySettings settings;
-    torva::GraphSolveOptions options;
+    torva::GraphSolveOptions options = engineOptions();
     options.simplify = &settings;
     return torva::solveGraph(store, assertions, options);
 }
@@ -492,6 +539,7 @@ RunResult runExtendedInChild(const Benchmark& bench, const ToClauses& config, co
 GraphOutcome runGraphCase(const GraphCase& c, const std::string& workDir, int timeoutSeconds) {
     GraphOutcome o;
     o.config = profileConfig(c.profile, c.seed);
+    chosenEngine = engineFor(c.seed);
     GenSettings settings = graphSettingsFor(c.shape, o.config, c.seed);
     settings.depth = c.depth;
     o.generated = generate(c.seed, settings);
@@ -536,6 +584,7 @@ std::string describeGraphFailure(const GraphCase& c, const GraphOutcome& o) {
     for (const PathReport& p : o.reports)
         os << "  " << p.path << ": " << verdictName(p.verdict) << (p.check.ok ? ", ok" : ", " + p.check.message) << "\n";
     os << "configuration: " << configText(o.config) << "\n"
+       << "graph engine: " << engineFor(c.seed).name << "\n"
        << "reproduce: torva_campaign --path both --profile " << profileName(c.profile) << " --shape "
        << shapeName(c.shape) << " --first " << c.seed << " --count 1 --depth " << c.depth << "\n"
        << "SMT-LIB 2 script:\n" << o.script.text << "SMT-LIB 1 benchmark:\n" << o.generated.bench.text();

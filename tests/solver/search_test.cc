@@ -7,6 +7,7 @@
 #include "config.h"
 #include "support/cnf_helpers.h"
 #include "support/exactly_one.h"
+#include "support/queens.h"
 
 TEST(Search, Random3SatAnswersAreConfirmed) {
     std::mt19937 rng(2024);
@@ -117,58 +118,14 @@ TEST(Search, LearntClausesAssertAtTheirLevelAndFollowFromTheProblem) {
     EXPECT_GT(checked, 20);
 }
 
-namespace {
-// n-queens: one queen per row and per column (exactly-one modules), at most
-// one per diagonal (binary clauses).
-bool solveQueens(int n, std::vector<int>& columnOfRow) {
-    Solver s(prioParams[0]);
-    auto cell = [n](int r, int c) { return static_cast<unsigned>(r * n + c); };
-    for (int r = 0; r < n; r++) {
-        std::vector<unsigned> row;
-        for (int c = 0; c < n; c++) row.push_back(cell(r, c));
-        ExactlyOne::attach(s, row, 6);
-    }
-    for (int c = 0; c < n; c++) {
-        std::vector<unsigned> column;
-        for (int r = 0; r < n; r++) column.push_back(cell(r, c));
-        ExactlyOne::attach(s, column, 4);
-    }
-    bool ok = true;
-    for (int r1 = 0; r1 < n; r1++)
-        for (int c1 = 0; c1 < n; c1++)
-            for (int r2 = r1 + 1; r2 < n; r2++)
-                for (int c2 = 0; c2 < n; c2++)
-                    if (std::abs(r1 - r2) == std::abs(c1 - c2))
-                        ok = addCnfClause(s, {-static_cast<int>(cell(r1, c1) + 1), -static_cast<int>(cell(r2, c2) + 1)}) && ok;
-    bool sat = ok && s.simplify() && s.solve(vec<Lit>());
-    columnOfRow.assign(n, -1);
-    for (int r = 0; sat && r < n; r++) {
-        for (int c = 0; c < n; c++) {
-            if (s.model[cell(r, c)] != l_True) continue;
-            EXPECT_EQ(columnOfRow[r], -1);
-            columnOfRow[r] = c;
-        }
-    }
-    EXPECT_EQ(s.starts, 1u);
-    deleteModules(s);
-    return sat;
-}
-}  // namespace
 
 TEST(Search, QueensPuzzlesSolvedThroughModules) {
     const int solutions[] = {1, 0, 0, 2, 10, 4, 40, 92};
     for (int n = 1; n <= 8; n++) {
-        std::vector<int> col;
-        bool sat = solveQueens(n, col);
-        ASSERT_EQ(sat, solutions[n - 1] > 0) << n;
-        if (!sat) continue;
-        for (int r = 0; r < n; r++) {
-            ASSERT_GE(col[r], 0);
-            for (int q = r + 1; q < n; q++) {
-                EXPECT_NE(col[r], col[q]);
-                EXPECT_NE(std::abs(col[r] - col[q]), q - r);
-            }
-        }
+        QueensRun run = solveQueens(n);
+        ASSERT_EQ(run.sat, solutions[n - 1] > 0) << n;
+        EXPECT_EQ(run.starts, 1u);
+        if (run.sat) expectPlacement(run.columnOfRow);
     }
 }
 
