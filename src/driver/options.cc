@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace torva::driver {
 namespace {
@@ -35,8 +37,8 @@ const char kUsage[] =
     "                     benchmark), clauses, modules, fast (the default for\n"
     "                     SMT-LIB 2 and --extended); any but spec reads an\n"
     "                     SMT-LIB 1 benchmark as with --extended\n"
-    "      --set KEY=VALUE  switch a part of the simplification on or off\n"
-    "                     (true/false); the keys:\n"
+    "      --set KEY=VALUE  change a part of the preset or switch a part of the\n"
+    "                     simplification on or off (true/false); the keys:\n"
     "%s"
     "      --stats        the simplification's statistics on standard error\n";
 
@@ -44,6 +46,11 @@ enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSe
 
 void printUsage() {
     std::string keys;
+    for (const ChoiceKey& k : choiceKeys()) {
+        std::string values;
+        for (const char* v : k.values) values += (values.empty() ? "" : "|") + std::string(v);
+        keys += std::string("                       ") + k.key + "=" + values + ": " + k.help + "\n";
+    }
     for (const simplify::SettingKey& k : simplify::settingKeys())
         keys += std::string("                       ") + k.key + ": " + k.help + "\n";
     std::printf(kUsage, keys.c_str());
@@ -54,12 +61,19 @@ void printUsage() {
     std::exit(1);
 }
 
-void setSimplifySetting(Options& options, const char* assignment) {
+// A setting of the preset is checked at once and kept until the preset is
+// known; a simplification switch is set at once.
+void setSetting(Options& options, const char* assignment, std::vector<std::pair<const ChoiceKey*, std::string>>& later) {
     const char* equals = std::strchr(assignment, '=');
     if (!equals) badOption((std::string("--set expects KEY=VALUE, got '") + assignment + "'").c_str());
-    std::string error;
-    if (!simplify::setSetting(options.simplifySettings, std::string(assignment, equals), equals + 1, error))
-        badOption(error.c_str());
+    std::string key(assignment, equals), error;
+    if (const ChoiceKey* choice = findChoiceKey(key)) {
+        PresetChoice scratch;
+        if (!setChoice(scratch, *choice, equals + 1, error)) badOption(error.c_str());
+        later.emplace_back(choice, equals + 1);
+        return;
+    }
+    if (!simplify::setSetting(options.simplifySettings, key, equals + 1, error)) badOption(error.c_str());
 }
 
 bool endsWith(const std::string& text, const char* suffix) {
@@ -85,6 +99,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
     bool smt2 = false, extended = false;
     int simplifyChoice = -1;  // -1: the preset's default
     bool presetGiven = false;
+    std::vector<std::pair<const ChoiceKey*, std::string>> choiceSettings;
     opterr = 0;
     optind = 1;
     int c;
@@ -99,7 +114,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case kExtended: extended = true; break;
             case kSimplify: simplifyChoice = 1; break;
             case kNoSimplify: simplifyChoice = 0; break;
-            case kSet: setSimplifySetting(options, optarg); break;
+            case kSet: setSetting(options, optarg, choiceSettings); break;
             case kStats: options.printStats = true; break;
             case kPreset:
                 if (!presetByName(optarg, options.preset))
@@ -127,8 +142,14 @@ bool parseOptions(int argc, char** argv, Options& options) {
         options.reader = Reader::Script;
     if (options.reader == Reader::Script && options.printModel)
         badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
+    if (options.reader == Reader::Benchmark && !choiceSettings.empty())
+        badOption((std::string("--set ") + choiceSettings.front().first->key +
+                   " is for the term-graph paths (add --extended or a --preset other than spec)")
+                      .c_str());
     if (!presetGiven) options.preset = options.reader == Reader::Benchmark ? Preset::Spec : Preset::Fast;
     PresetChoice choice = applyPreset(options.preset);
+    std::string error;
+    for (const auto& [key, value] : choiceSettings) setChoice(choice, *key, value, error);
     options.search = choice.search;
     options.engine = choice.engine;
     options.simplify = simplifyChoice == -1 ? choice.simplify : simplifyChoice == 1;

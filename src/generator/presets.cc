@@ -84,4 +84,40 @@ PresetChoice applyPreset(Preset preset) {
     return choice;
 }
 
+const std::vector<ChoiceKey>& choiceKeys() {
+    using S = SearchSettings;
+    static const std::vector<ChoiceKey> keys = {
+        {"engine", "the SAT engine of clause-only problems", {"core", "cadical"},
+         [](PresetChoice& c, size_t i) { c.engine = i == 0 ? Engine::Core : Engine::Cadical; }},
+        {"search.decisions", "who decides first", {"modules", "activity"},
+         [](PresetChoice& c, size_t i) { c.search.moduleDecisions = static_cast<S::ModuleDecisions>(i); }},
+        {"search.learnts", "learnt-clause reduction", {"specified", "tiered"},
+         [](PresetChoice& c, size_t i) { c.search.learnts = static_cast<S::Learnts>(i); }},
+        {"search.phase", "sign of activity decisions", {"specified", "saved", "target"},
+         [](PresetChoice& c, size_t i) { c.search.phase = static_cast<S::Phase>(i); }},
+        {"search.restarts", "restart policy", {"specified", "luby", "glucose"},
+         [](PresetChoice& c, size_t i) { c.search.restarts = static_cast<S::Restarts>(i); }},
+    };
+    return keys;
+}
+
+const ChoiceKey* findChoiceKey(const std::string& key) {
+    for (const ChoiceKey& k : choiceKeys())
+        if (key == k.key) return &k;
+    return nullptr;
+}
+
+bool setChoice(PresetChoice& choice, const ChoiceKey& key, const std::string& value, std::string& error) {
+    std::string accepted;
+    for (size_t i = 0; i < key.values.size(); i++) {
+        if (value == key.values[i]) {
+            key.set(choice, i);
+            return true;
+        }
+        accepted += (i == 0 ? "" : ", ") + std::string(key.values[i]);
+    }
+    error = "bad value '" + value + "' for " + key.key + " (expected one of " + accepted + ")";
+    return false;
+}
+
 }  // namespace torva

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "generator/graph_solve.h"
 #include "solver/search_settings.h"
@@ -30,5 +31,19 @@ const char* presetNames();
 // between modules and clauses goes into the global run configuration
 // (toClses), so this is called once, before anything is built.
 PresetChoice applyPreset(Preset preset);
+
+// The parts of a preset that --set can change, by dotted key; each takes one
+// of a fixed list of names.
+struct ChoiceKey {
+    const char* key;
+    const char* help;
+    std::vector<const char*> values;
+    void (*set)(PresetChoice& choice, size_t valueIndex);
+};
+const std::vector<ChoiceKey>& choiceKeys();
+const ChoiceKey* findChoiceKey(const std::string& key);
+// False with the problem (naming the key and the accepted values) when the
+// value is not one of the key's.
+bool setChoice(PresetChoice& choice, const ChoiceKey& key, const std::string& value, std::string& error);
 
 }  // namespace torva

@@ -137,4 +137,58 @@ TEST(Options, SimplificationSwitchesAndStatistics) {
               "(define-fun b () (_ BitVec 8) #b00101000)\n");
 }
 
+// Every preset gives the answers of the specified run; spec on a benchmark
+// is the specified run itself, the others move it onto the term graph and
+// keep its report and model lines.
+TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
+    const char* examples[] = {"examples/arithmetic.smt", "examples/bitwise.smt",       "examples/comparison.smt",
+                              "examples/extract_concat.smt", "examples/ite_let.smt", "examples/division.smt",
+                              "examples/shifts.smt"};
+    auto report = [](const std::string& out) { return out.substr(0, out.find("Time:")); };
+    for (const char* example : examples) {
+        RunResult plain = runTorva({example});
+        ASSERT_TRUE(plain.status == 10 || plain.status == 20) << example;
+        RunResult spec = runTorva({"--preset", "spec", example});
+        EXPECT_EQ(spec.status, plain.status) << example;
+        EXPECT_EQ(report(spec.out), report(plain.out)) << example;
+        EXPECT_EQ(spec.err, plain.err) << example;
+        for (const char* preset : {"clauses", "modules", "fast"}) {
+            RunResult run = runTorva({"--preset", preset, "-m", example});
+            EXPECT_EQ(run.status, plain.status) << example << " " << preset << "\n" << run.err;
+            EXPECT_NE(run.out.find(plain.status == 10 ? "Result: SAT" : "Result: UNSAT"), std::string::npos)
+                << example << " " << preset << "\n" << run.out;
+        }
+    }
+    RunResult fast = runTorva({"--preset", "fast", "-m", "examples/arithmetic.smt"});
+    EXPECT_EQ(tail(fast.out, "(define-fun"),
+              "(define-fun a () (_ BitVec 8) #b00111100)\n"
+              "(define-fun b () (_ BitVec 8) #b00101000)\n");
+    for (const char* preset : {"spec", "clauses", "modules", "fast"}) {
+        RunResult script = runTorva({"--preset", preset, "examples/arithmetic.smt2"});
+        RunResult byDefault = runTorva({"examples/arithmetic.smt2"});
+        EXPECT_EQ(script.status, byDefault.status) << preset;
+        EXPECT_EQ(script.out.substr(0, 4), byDefault.out.substr(0, 4)) << preset;
+    }
+    RunResult unknown = runTorva({"--preset", "quick", "examples/arithmetic.smt"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err,
+              "torva: unknown preset 'quick' (the presets: spec, clauses, modules, fast) (try 'torva --help')\n");
+    for (const char* setting : {"engine=core", "search.restarts=luby", "search.phase=target",
+                                "search.learnts=specified", "search.decisions=modules"}) {
+        RunResult run = runTorva({"--preset", "modules", "--set", setting, "examples/arithmetic.smt"});
+        EXPECT_EQ(run.status, 10) << setting << "\n" << run.err;
+    }
+    RunResult badChoice = runTorva({"--set", "engine=fastest", "examples/arithmetic.smt2"});
+    EXPECT_EQ(badChoice.err,
+              "torva: bad value 'fastest' for engine (expected one of core, cadical) (try 'torva --help')\n");
+    RunResult specified = runTorva({"--set", "engine=cadical", "examples/arithmetic.smt"});
+    EXPECT_EQ(specified.status, 1);
+    EXPECT_EQ(specified.err,
+              "torva: --set engine is for the term-graph paths (add --extended or a --preset other than spec) "
+              "(try 'torva --help')\n");
+    RunResult missing = runTorva({"examples/arithmetic.smt", "--preset"});
+    EXPECT_EQ(missing.err,
+              "torva: --preset needs a name (spec, clauses, modules, fast) (try 'torva --help')\n");
+}
+
 }  // namespace
