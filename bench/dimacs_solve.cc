@@ -1,4 +1,4 @@
-// dimacs_solve [--preset NAME] FILE: loads a DIMACS CNF into the solver,
+// dimacs_solve [--preset NAME] [--set KEY=VALUE]... FILE: loads a DIMACS CNF into the solver,
 // solves it with the preset's search and engine (spec, the default: the
 // compiled-in configuration) and prints the result, the statistics lines and
 // the solve time. Exit status 10 (satisfiable), 20 (unsatisfiable), 1 (error).
@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config.h"
 #include "dimacs.h"
@@ -16,12 +18,25 @@
 
 int main(int argc, char** argv) {
     torva::Preset preset = torva::Preset::Spec;
-    if (argc == 4 && std::string(argv[1]) == "--preset" && torva::presetByName(argv[2], preset)) {
+    std::vector<std::pair<const torva::ChoiceKey*, std::string>> settings;
+    bool usage = false;
+    while (argc > 3 && !usage) {
+        std::string option = argv[1], value = argv[2];
+        size_t equals = value.find('=');
+        const torva::ChoiceKey* key = option == "--set" && equals != std::string::npos
+                                          ? torva::findChoiceKey(value.substr(0, equals))
+                                          : nullptr;
+        if (option == "--preset" && torva::presetByName(value, preset))
+            ;
+        else if (key != nullptr)
+            settings.emplace_back(key, value.substr(equals + 1));
+        else
+            usage = true;
         argv += 2;
         argc -= 2;
     }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: dimacs_solve [--preset %s] FILE\n", torva::presetNames());
+    if (usage || argc != 2) {
+        std::fprintf(stderr, "usage: dimacs_solve [--preset %s] [--set KEY=VALUE]... FILE\n", torva::presetNames());
         return 1;
     }
     std::FILE* in = std::fopen(argv[1], "rb");
@@ -30,10 +45,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     torva::PresetChoice choice = torva::applyPreset(preset);
+    std::string error;
+    for (const auto& [key, value] : settings)
+        if (!torva::setChoice(choice, *key, value, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
     Solver S(prioParams[0]);
     S.verbosity = choice.search.restarts == SearchSettings::Restarts::Specified ? 1 : 0;
     S.settings = choice.search;
-    std::string error;
     bool loaded = loadDimacs(in, S, error);
     std::fclose(in);
     if (!loaded) {

@@ -109,8 +109,8 @@ bool Solver::addClause(vec<Lit>& ps) {
 
 void Solver::attachClause(Clause& c) {
     TORVA_CHECK(c.size() > 1, "Solver");
-    watches[toInt(~c[0])].push(&c);
-    watches[toInt(~c[1])].push(&c);
+    watches[toInt(~c[0])].push(Watcher{&c, c[1]});
+    watches[toInt(~c[1])].push(Watcher{&c, c[0]});
     if (c.learnt())
         learnts_literals += c.size();
     else

@@ -32,6 +32,9 @@ Clause* Solver::runModulePass() {
     return confl;
 }
 
+// With blockers, a watch whose blocker is true is kept without visiting its
+// clause; every visited clause leaves its other watched literal as blocker.
+template <bool Blockers>
 Clause* Solver::propagateClauses(int& dequeued) {
     Clause* confl = nullptr;
     // The assignment does not move during propagation; reading it through a
@@ -40,14 +43,20 @@ Clause* Solver::propagateClauses(int& dequeued) {
     auto valueOf = [assigns](Lit q) { return litValue(assigns[var(q)], q); };
     while (qhead < trail.size()) {
         Lit p = trail[qhead++];
-        vec<Clause*>& ws = watches[toInt(p)];
+        vec<Watcher>& ws = watches[toInt(p)];
         dequeued++;
-        Clause** i = ws.begin();
-        Clause** j = i;
-        Clause** end = ws.end();
+        Watcher* i = ws.begin();
+        Watcher* j = i;
+        Watcher* end = ws.end();
         Lit false_lit = ~p;
         while (i != end) {
-            Clause& c = **i++;
+            if constexpr (Blockers) {
+                if (valueOf(i->blocker) == l_True) {
+                    *j++ = *i++;
+                    continue;
+                }
+            }
+            Clause& c = *(i++)->clause;
             if (c[0] == false_lit) {
                 c[0] = c[1];
                 c[1] = false_lit;
@@ -55,7 +64,7 @@ Clause* Solver::propagateClauses(int& dequeued) {
             TORVA_CHECK(c[1] == false_lit, "Solver");
             Lit first = c[0];
             if (valueOf(first) == l_True) {
-                *j++ = &c;
+                *j++ = Watcher{&c, first};
                 continue;
             }
             bool moved = false;
@@ -63,13 +72,13 @@ Clause* Solver::propagateClauses(int& dequeued) {
                 if (valueOf(c[k]) != l_False) {
                     c[1] = c[k];
                     c[k] = false_lit;
-                    watches[toInt(~c[1])].push(&c);
+                    watches[toInt(~c[1])].push(Watcher{&c, first});
                     moved = true;
                     break;
                 }
             }
             if (moved) continue;
-            *j++ = &c;
+            *j++ = Watcher{&c, first};
             if (valueOf(first) == l_False) {
                 confl = &c;
                 qhead = trail.size();
@@ -95,7 +104,7 @@ Clause* Solver::propagate() {
             Clause* moduleConfl = runModulePass();
             if (moduleConfl != nullptr) return moduleConfl;
         }
-        confl = propagateClauses(dequeued);
+        confl = settings.blockers ? propagateClauses<true>(dequeued) : propagateClauses<false>(dequeued);
         if (confl != nullptr || mqhead >= trail.size()) break;
     }
     propagations += static_cast<uint64_t>(dequeued);

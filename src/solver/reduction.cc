@@ -2,9 +2,11 @@
 // activity whenever it outgrows its budget. The tiered one runs on a conflict
 // schedule: clauses of glue at most coreGlue stay for good, those up to
 // tier2Glue stay while they keep taking part in conflicts, and of the rest
-// the half with the highest glue (lowest activity among equals) goes. Reasons
+// the reduceShare percent with the highest glue (lowest activity among
+// equals) go; the interval grows with the square root of the reductions. Reasons
 // of assigned literals (locked clauses) are never deleted.
 #include <algorithm>
+#include <cmath>
 
 #include "config.h"
 #include "solver/solver.h"
@@ -27,7 +29,7 @@ bool Solver::reductionDue(int nof_learnts) {
     if (toClses.noClsDel) return false;
     if (settings.learnts == SearchSettings::Learnts::Specified)
         return nof_learnts >= 0 && nLearnts() - nAssigns() >= nof_learnts;
-    if (nextReduce == 0) nextReduce = static_cast<uint64_t>(settings.reduceFirst);
+    if (nextReduce == 0) nextReduce = static_cast<uint64_t>(settings.reduceInterval);
     return conflicts >= nextReduce;
 }
 
@@ -52,8 +54,7 @@ void Solver::reduceDB() {
 
 void Solver::reduceTiered() {
     reductions++;
-    nextReduce = conflicts + static_cast<uint64_t>(settings.reduceFirst) +
-                 static_cast<uint64_t>(settings.reduceIncrement) * static_cast<uint64_t>(reductions);
+    nextReduce = conflicts + static_cast<uint64_t>(settings.reduceInterval * std::sqrt(reductions + 1.0));
     reduceCandidates.clear();
     for (Clause* c : learnts) {
         bool recentlyUsed = c->used();
@@ -63,7 +64,8 @@ void Solver::reduceTiered() {
         reduceCandidates.push_back(c);
     }
     std::sort(reduceCandidates.begin(), reduceCandidates.end(), worseLearnt);
-    for (size_t k = 0; k < reduceCandidates.size() / 2; k++) reduceCandidates[k]->setDoomed();
+    size_t doomed = reduceCandidates.size() * static_cast<size_t>(settings.reduceShare) / 100;
+    for (size_t k = 0; k < doomed; k++) reduceCandidates[k]->setDoomed();
     int j = 0;
     for (int i = 0; i < learnts.size(); i++) {
         if (learnts[i]->doomed())

@@ -29,17 +29,20 @@ struct SearchSettings {
     Phase phase = Phase::Specified;
     Learnts learnts = Learnts::Specified;
     ModuleDecisions moduleDecisions = ModuleDecisions::First;
+    // Clause propagation skips a clause whose blocker is true and keeps the
+    // watch in place (the specified propagation moves it).
+    bool blockers = false;
 
     int lubyUnit = 100;            // conflicts per Luby unit
     int glucoseMinConflicts = 50;  // conflicts between two glue restarts at least
     double glucoseMargin = 1.25;   // restart when fast glue > margin x slow glue
-    int reduceFirst = 2000;        // conflicts before the first tiered reduction
-    int reduceIncrement = 300;     // growth of the interval per reduction
+    int reduceInterval = 300;      // the k-th tiered reduction comes reduceInterval x sqrt(k) conflicts after the one before
+    int reduceShare = 75;          // percent of the reducible clauses each reduction deletes
     int coreGlue = 2;              // clauses of at most this glue are kept for good
     int tier2Glue = 6;             // kept while they take part in conflicts
 
     bool specified() const {
         return restarts == Restarts::Specified && phase == Phase::Specified && learnts == Learnts::Specified &&
-               moduleDecisions == ModuleDecisions::First;
+               moduleDecisions == ModuleDecisions::First && !blockers;
     }
 };

@@ -77,7 +77,7 @@ public:
     double cla_inc;
     vec<double> activity;
     double var_inc;
-    vec<vec<Clause*>> watches;
+    vec<vec<Watcher>> watches;
     std::vector<std::vector<Module*>> moduleWatches;
     std::vector<std::vector<int>> prioModules;
     int currPrio;
@@ -162,6 +162,7 @@ private:
 
     uint32_t abstractLevel(Var x) const { return 1u << (level[x] & 31); }
     Clause* runModulePass();
+    template <bool Blockers>
     Clause* propagateClauses(int& dequeued);
     // Marks the modules watching x as woken for the current pass or backtrack.
     void wakeModulesOf(Var x) {

@@ -100,3 +100,12 @@ template <class V>
 Clause* Clause_new(const V& ps, bool learnt = false) {
     return Clause::allocate(ps.begin(), static_cast<int>(ps.end() - ps.begin()), learnt);
 }
+
+// One entry of a watch list: the watching clause and another of its
+// literals. Where the search uses blockers, a true blocker means the clause
+// is satisfied and is not visited. Compares equal to its clause.
+struct Watcher {
+    Clause* clause;
+    Lit blocker;
+    bool operator==(const Clause* c) const { return clause == c; }
+};

@@ -68,8 +68,7 @@ SearchSettings presentDaySearch(SearchSettings::ModuleDecisions decisions, Searc
     s.learnts = SearchSettings::Learnts::Tiered;
     s.moduleDecisions = decisions;
     s.lubyUnit = 8;
-    s.reduceFirst = 30;
-    s.reduceIncrement = 10;
+    s.reduceInterval = 30;
     return s;
 }
 

@@ -74,7 +74,7 @@ TEST(SearchSettings, RestartsAndReductionsHappenAndKeepWhatTheyMust) {
     // assigned literal and no clause of core glue.
     Solver t(prioParams[0]);
     t.settings = settings;
-    t.settings.reduceFirst = 1 << 30;
+    t.settings.reduceInterval = 1 << 30;
     ASSERT_TRUE(loadCnf(t, cnf, 200) && t.simplify());
     int reductionsChecked = 0;
     vec<Lit> learnt;

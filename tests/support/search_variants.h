@@ -14,21 +14,22 @@ inline std::vector<SearchSettings> searchVariants() {
     for (S::Restarts r : {S::Restarts::Specified, S::Restarts::Luby, S::Restarts::Glucose})
         for (S::Phase p : {S::Phase::Specified, S::Phase::Saved, S::Phase::Target})
             for (S::Learnts l : {S::Learnts::Specified, S::Learnts::Tiered})
-                for (S::ModuleDecisions d : {S::ModuleDecisions::First, S::ModuleDecisions::Activity}) {
-                    S s;
-                    s.restarts = r;
-                    s.phase = p;
-                    s.learnts = l;
-                    s.moduleDecisions = d;
-                    s.lubyUnit = 3;
-                    s.glucoseMinConflicts = 4;
-                    s.glucoseMargin = 1.0;
-                    s.reduceFirst = 15;
-                    s.reduceIncrement = 5;
-                    s.coreGlue = 1;
-                    s.tier2Glue = 3;
-                    all.push_back(s);
-                }
+                for (S::ModuleDecisions d : {S::ModuleDecisions::First, S::ModuleDecisions::Activity})
+                    for (bool blockers : {false, true}) {
+                        S s;
+                        s.restarts = r;
+                        s.phase = p;
+                        s.learnts = l;
+                        s.moduleDecisions = d;
+                        s.blockers = blockers;
+                        s.lubyUnit = 3;
+                        s.glucoseMinConflicts = 4;
+                        s.glucoseMargin = 1.0;
+                        s.reduceInterval = 15;
+                        s.coreGlue = 1;
+                        s.tier2Glue = 3;
+                        all.push_back(s);
+                    }
     return all;
 }
 
@@ -39,5 +40,5 @@ inline std::string describe(const SearchSettings& s) {
     const char* decisions[] = {"modules-first", "activity"};
     return std::string("restarts=") + restarts[static_cast<int>(s.restarts)] +
            " phase=" + phases[static_cast<int>(s.phase)] + " learnts=" + learnts[static_cast<int>(s.learnts)] +
-           " decisions=" + decisions[static_cast<int>(s.moduleDecisions)];
+           " decisions=" + decisions[static_cast<int>(s.moduleDecisions)] + (s.blockers ? " blockers" : "");
 }
