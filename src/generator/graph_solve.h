@@ -1,8 +1,9 @@
 // One satisfiability check of a set of term-graph assertions from scratch:
 // word-level simplification when it is asked for (it adds nodes to the
 // store), a fresh solver and generator, the lowering of every assertion, the
-// search (nothing is built when a guessed assignment already satisfies the
-// simplified assertions), and on a satisfiable answer a model of the input assertions that
+// search by the chosen engine (nothing is built when a guessed assignment
+// already satisfies the simplified assertions; CaDiCaL only decides a problem
+// without modules), and on a satisfiable answer a model of the input assertions that
 // has been checked against every one of them with the evaluator (a model
 // that fails the check ends the process with status 3: a wrong answer is
 // never returned). Nothing is written to standard output.

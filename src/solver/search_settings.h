@@ -36,13 +36,8 @@ struct SearchSettings {
     int lubyUnit = 100;            // conflicts per Luby unit
     int glucoseMinConflicts = 50;  // conflicts between two glue restarts at least
     double glucoseMargin = 1.25;   // restart when fast glue > margin x slow glue
-    int reduceInterval = 300;      // the k-th tiered reduction comes reduceInterval x sqrt(k) conflicts after the one before
+    int reduceInterval = 300;      // reduction k comes reduceInterval x sqrt(k) conflicts after k - 1
     int reduceShare = 75;          // percent of the reducible clauses each reduction deletes
     int coreGlue = 2;              // clauses of at most this glue are kept for good
     int tier2Glue = 6;             // kept while they take part in conflicts
-
-    bool specified() const {
-        return restarts == Restarts::Specified && phase == Phase::Specified && learnts == Learnts::Specified &&
-               moduleDecisions == ModuleDecisions::First && !blockers;
-    }
 };

@@ -1,8 +1,9 @@
 // The clause-learning SAT solver with word-level module hooks: variables,
 // problem and learnt clauses watched by two literals, the trail, propagation
 // that interleaves module passes with clause propagation, conflict analysis,
-// module-first decisions and the search loop. The assignment itself lives in
-// Module::assigns, shared with the modules.
+// module-first decisions and the search loop, each steered by the run-time
+// search choices in `settings` (the defaults are the specified search). The
+// assignment itself lives in Module::assigns, shared with the modules.
 #pragma once
 
 #include <cstdint>
