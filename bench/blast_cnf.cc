@@ -1,20 +1,17 @@
 // blast_cnf FILE.smt2 OUT.cnf: the CNF that the clauses preset hands to the
 // SAT engine for the first check-sat of an SMT-LIB 2 script (word-level
 // simplification without guessed models, every operation as clauses, the
-// level-0 simplification), written as DIMACS. For measuring SAT engines on
+// level-0 simplification), written as DIMACS with the variable header. For measuring SAT engines on
 // the problems torva builds. Exit status 0, or 1 on an error.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "config.h"
 #include "frontend/smt2/script.h"
-#include "generator/lowering.h"
-#include "generator/module_factory.h"
+#include "generator/dimacs_export.h"
 #include "generator/presets.h"
 #include "simplify/simplify.h"
-#include "solver/dimacs_writer.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -28,7 +25,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     torva::applyPreset(torva::Preset::Clauses);
-    exitOnUnsatWhileBuilding = false;
     bool written = false;
     torva::terms::CheckFunction blast = [&](torva::terms::TermStore& store,
                                             const std::vector<torva::terms::TermId>& assertions) {
@@ -39,14 +35,7 @@ int main(int argc, char** argv) {
         settings.probe = false;
         torva::simplify::SimplifyStats stats;
         torva::simplify::Simplified simplified = torva::simplify::simplify(store, assertions, settings, stats);
-        Solver S(prioParams[0]);
-        std::unique_ptr<GeneratorTORVA> generator = torva::makeGraphGenerator(S);
-        torva::Lowering lowering(store, *generator);
-        for (torva::terms::TermId a : simplified.assertions) lowering.assertTrue(a);
-        generator->finishModuleWatches();
-        if (S.okay()) S.simplify();
-        writeDimacs(S, out);
-        written = true;
+        written = torva::writeGraphDimacs(store, simplified.assertions, out);
         return outcome;
     };
     FILE* responses = std::fopen("/dev/null", "w");

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     }
     torva::driver::limitMemoryToPhysical();
     try {
+        if (!options.dimacs.empty()) return torva::driver::runDimacs(options);
         switch (options.reader) {
             case torva::driver::Reader::Benchmark: return torva::driver::runBenchmark(options);
             case torva::driver::Reader::Extended: return torva::driver::runExtended(options);

@@ -21,6 +21,7 @@ const char kUsage[] =
     "'-' reads an SMT-LIB 2 script from standard input.\n"
     "\n"
     "  -h, --help         print this text and exit\n"
+    "      --version      print the version, git revision and build type and exit\n"
     "  -m, --model        print the value of every declared variable and\n"
     "                     predicate after Result: SAT (SMT-LIB 1)\n"
     "      --check-model  check the model of an SMT-LIB 1 benchmark on its\n"
@@ -40,9 +41,14 @@ const char kUsage[] =
     "      --set KEY=VALUE  change a part of the preset or switch a part of the\n"
     "                     simplification on or off (true/false); the keys:\n"
     "%s"
-    "      --stats        the simplification's statistics on standard error\n";
+    "      --stats        the simplification's statistics on standard error\n"
+    "      --dimacs OUT   write the bit-blasted problem (every operation as\n"
+    "                     clauses; of a script, its first check-sat) to OUT as\n"
+    "                     DIMACS CNF, with 'c NAME v1 v2 ...' lines naming the\n"
+    "                     variables of each declared symbol's bits (least\n"
+    "                     significant first), and exit\n";
 
-enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset };
+enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset, kDimacs, kVersion };
 
 void printUsage() {
     std::string keys;
@@ -94,6 +100,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"set", required_argument, nullptr, kSet},
         {"stats", no_argument, nullptr, kStats},
         {"preset", required_argument, nullptr, kPreset},
+        {"dimacs", required_argument, nullptr, kDimacs},
+        {"version", no_argument, nullptr, kVersion},
         {nullptr, 0, nullptr, 0},
     };
     bool smt2 = false, extended = false;
@@ -116,6 +124,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case kNoSimplify: simplifyChoice = 0; break;
             case kSet: setSetting(options, optarg, choiceSettings); break;
             case kStats: options.printStats = true; break;
+            case kDimacs: options.dimacs = optarg; break;
+            case kVersion:
+                std::printf("torva %s (git %s, %s build)\n", TORVA_VERSION, TORVA_GIT_REVISION, TORVA_BUILD_TYPE);
+                std::exit(0);
             case kPreset:
                 if (!presetByName(optarg, options.preset))
                     badOption((std::string("unknown preset '") + optarg + "' (the presets: " + presetNames() + ")")
@@ -127,6 +139,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
                                           ? std::string("unknown option -") + static_cast<char>(optopt)
                                           : std::string("unknown option ") + argv[optind - 1];
                 if (optopt == kSet) problem = "--set needs KEY=VALUE";
+                if (optopt == kDimacs) problem = "--dimacs needs an output file";
                 if (optopt == kPreset) problem = std::string("--preset needs a name (") + presetNames() + ")";
                 badOption(problem.c_str());
             }
@@ -142,6 +155,11 @@ bool parseOptions(int argc, char** argv, Options& options) {
         options.reader = Reader::Script;
     if (options.reader == Reader::Script && options.printModel)
         badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
+    if (!options.dimacs.empty()) {
+        if (options.reader == Reader::Benchmark) options.reader = Reader::Extended;
+        applyPreset(Preset::Clauses);  // the export writes every operation as clauses
+        return true;
+    }
     if (options.reader == Reader::Benchmark && !choiceSettings.empty())
         badOption((std::string("--set ") + choiceSettings.front().first->key +
                    " is for the term-graph paths (add --extended or a --preset other than spec)")

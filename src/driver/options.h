@@ -32,6 +32,8 @@ struct Options {
     Preset preset = Preset::Spec;
     SearchSettings search;         // the preset's search
     Engine engine = Engine::Core;  // the preset's SAT engine
+    // --dimacs: write the bit-blasted input here instead of solving it.
+    std::string dimacs;
 };
 
 // Reads argv. Bad options print one line "torva: ..." with the usage hint on

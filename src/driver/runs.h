@@ -15,6 +15,8 @@ int runBenchmark(const Options& options);
 int runExtended(const Options& options);
 // An SMT-LIB 2 script.
 int runScript(const Options& options);
+// --dimacs: the bit-blasted input written as DIMACS CNF, nothing solved.
+int runDimacs(const Options& options);
 
 // The whole input ("-": standard input); false with a reason when it cannot
 // be read.

@@ -86,6 +86,11 @@ TEST(Options, HelpAndBadOptions) {
     RunResult help = runTorva({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: torva", 0), 0u);
+    RunResult version = runTorva({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("torva ", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find(" (git "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find(" build)\n"), std::string::npos) << version.out;
     RunResult bad = runTorva({"--bogus", "examples/arithmetic.smt"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "");
