@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "driver/limits.h"
 #include "driver/options.h"
 #include "driver/report.h"
 #include "driver/runs.h"
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
         std::puts("### Error: Not enough arguments! File needed...");
         return -1;
     }
+    torva::driver::installMemoryLimit(options);
     torva::driver::limitMemoryToPhysical();
+    torva::driver::installTimeLimit(options);
     try {
         if (!options.dimacs.empty()) return torva::driver::runDimacs(options);
         switch (options.reader) {
@@ -24,6 +27,10 @@ int main(int argc, char** argv) {
             case torva::driver::Reader::Script: return torva::driver::runScript(options);
         }
     } catch (const std::bad_alloc&) {
+        if (options.memoryLimitMB != 0) {
+            torva::driver::reportMemoryLimit(options);
+            return 0;
+        }
         std::fflush(stdout);
         std::fputs("Error: out of memory: the benchmark needs more memory than this machine has\n", stderr);
     }

@@ -22,6 +22,11 @@ const char kUsage[] =
     "\n"
     "  -h, --help         print this text and exit\n"
     "      --version      print the version, git revision and build type and exit\n"
+    "  -t, --time-limit SECONDS  stop after this much CPU time with the answer\n"
+    "                     unknown (Result: UNKNOWN) and the reason on standard\n"
+    "                     error, exit status 0\n"
+    "      --memory-limit MB  the same when an allocation fails beyond MB\n"
+    "                     megabytes of address space\n"
     "  -m, --model        print the value of every declared variable and\n"
     "                     predicate after Result: SAT (SMT-LIB 1)\n"
     "      --check-model  check the model of an SMT-LIB 1 benchmark on its\n"
@@ -48,7 +53,7 @@ const char kUsage[] =
     "                     variables of each declared symbol's bits (least\n"
     "                     significant first), and exit\n";
 
-enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset, kDimacs, kVersion };
+enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset, kDimacs, kVersion, kMemoryLimit };
 
 void printUsage() {
     std::string keys;
@@ -82,6 +87,16 @@ void setSetting(Options& options, const char* assignment, std::vector<std::pair<
     if (!simplify::setSetting(options.simplifySettings, key, equals + 1, error)) badOption(error.c_str());
 }
 
+// A positive decimal number (at most 10^9), else the option is refused.
+double positiveNumber(const char* option, const char* text, const char* unit) {
+    char* end = nullptr;
+    double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value > 0) || value > 1e9)
+        badOption((std::string(option) + " expects a positive number of " + unit + " up to 1e9, got '" + text + "'")
+                      .c_str());
+    return value;
+}
+
 bool endsWith(const std::string& text, const char* suffix) {
     size_t n = std::strlen(suffix);
     return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
@@ -102,6 +117,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"preset", required_argument, nullptr, kPreset},
         {"dimacs", required_argument, nullptr, kDimacs},
         {"version", no_argument, nullptr, kVersion},
+        {"time-limit", required_argument, nullptr, 't'},
+        {"memory-limit", required_argument, nullptr, kMemoryLimit},
         {nullptr, 0, nullptr, 0},
     };
     bool smt2 = false, extended = false;
@@ -111,7 +128,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
     opterr = 0;
     optind = 1;
     int c;
-    while ((c = getopt_long(argc, argv, "hm", kLong, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "hmt:", kLong, nullptr)) != -1) {
         switch (c) {
             case 'h':
                 printUsage();
@@ -125,6 +142,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case kSet: setSetting(options, optarg, choiceSettings); break;
             case kStats: options.printStats = true; break;
             case kDimacs: options.dimacs = optarg; break;
+            case 't': options.timeLimit = positiveNumber("--time-limit", optarg, "seconds"); break;
+            case kMemoryLimit:
+                options.memoryLimitMB = static_cast<uint64_t>(positiveNumber("--memory-limit", optarg, "megabytes"));
+                break;
             case kVersion:
                 std::printf("torva %s (git %s, %s build)\n", TORVA_VERSION, TORVA_GIT_REVISION, TORVA_BUILD_TYPE);
                 std::exit(0);
@@ -140,6 +161,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
                                           : std::string("unknown option ") + argv[optind - 1];
                 if (optopt == kSet) problem = "--set needs KEY=VALUE";
                 if (optopt == kDimacs) problem = "--dimacs needs an output file";
+                if (optopt == 't') problem = "--time-limit needs a number of seconds";
+                if (optopt == kMemoryLimit) problem = "--memory-limit needs a number of megabytes";
                 if (optopt == kPreset) problem = std::string("--preset needs a name (") + presetNames() + ")";
                 badOption(problem.c_str());
             }

@@ -4,6 +4,7 @@
 // run is the benchmark run whose report is fixed, whatever options exist.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "generator/presets.h"
@@ -34,6 +35,8 @@ struct Options {
     Engine engine = Engine::Core;  // the preset's SAT engine
     // --dimacs: write the bit-blasted input here instead of solving it.
     std::string dimacs;
+    double timeLimit = 0;         // -t: CPU seconds, 0 for none
+    uint64_t memoryLimitMB = 0;   // --memory-limit: MB of address space, 0 for none
 };
 
 // Reads argv. Bad options print one line "torva: ..." with the usage hint on

@@ -1,11 +1,13 @@
 // The SMT-LIB 2 run: the script reader executes command by command and asks
-// the graph engine for every check; responses go to standard output.
+// the graph engine for every check; responses go to standard output. Under
+// --memory-limit a check that runs out of memory is answered unknown.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
@@ -25,7 +27,18 @@ int runScript(const Options& options) {
         solveOptions.engine = options.engine;
         solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
         solveOptions.printStats = options.printStats;
-        return solveGraph(store, assertions, solveOptions);
+        if (options.memoryLimitMB == 0) return solveGraph(store, assertions, solveOptions);
+        try {
+            return solveGraph(store, assertions, solveOptions);
+        } catch (const std::bad_alloc&) {
+            // the check is answered unknown; the script goes on
+            terms::CheckOutcome outcome;
+            outcome.answer = terms::Answer::Unknown;
+            outcome.reason = "memout";
+            std::fprintf(stderr, "torva: memory limit of %llu MB reached\n",
+                         static_cast<unsigned long long>(options.memoryLimitMB));
+            return outcome;
+        }
     };
     int status = smt2::runScript(fd, check, stdout);
     if (fd != STDIN_FILENO) close(fd);

@@ -80,8 +80,13 @@ std::string binary(const std::vector<int>& bits, const std::vector<bool>& model)
     return digits;
 }
 
+// The tests run in parallel processes, so each writes its own files.
+std::string scratch(const std::string& suffix) {
+    return ::testing::TempDir() + "torva_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + suffix;
+}
+
 std::string exportOf(const std::string& input, const std::vector<std::string>& extra = {}) {
-    std::string out = ::testing::TempDir() + "torva_export.cnf";
+    std::string out = scratch(".cnf");
     std::vector<std::string> args = {"--dimacs", out};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back(input);
@@ -139,7 +144,7 @@ TEST(DimacsExport, ModelsMapBackToModelsOfTheScript) {
     };
     for (const char* body : bodies) {
         std::string script = declarations + body + "(check-sat)";
-        std::string input = ::testing::TempDir() + "torva_export_input.smt2";
+        std::string input = scratch(".smt2");
         writeFile(input, script);
         std::string path = exportOf(input);
         Cnf cnf = readCnf(readFile(path));
@@ -157,7 +162,7 @@ TEST(DimacsExport, ModelsMapBackToModelsOfTheScript) {
         RunResult check = runTorva({input});
         EXPECT_EQ(check.out, "sat\n") << body << "\n" << pinned;
     }
-    RunResult noCheck = runTorva({"--dimacs", ::testing::TempDir() + "x.cnf", "-"}, 0,
+    RunResult noCheck = runTorva({"--dimacs", scratch("-empty.cnf"), "-"}, 0,
                                  "(declare-const a Bool)(assert a)");
     EXPECT_EQ(noCheck.status, 1);
     EXPECT_EQ(noCheck.err, "torva: the script has no check-sat to export\n");

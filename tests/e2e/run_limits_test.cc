@@ -1,0 +1,97 @@
+// The run limits: a hard instance stops within 0.1 s of CPU time after the
+// time limit, in both languages, with the unknown answer, the reason and
+// status 0; a check that needs more memory than --memory-limit is answered
+// unknown the same way; bad limit values are refused.
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <string>
+
+#include "e2e/torva_process.h"
+#include "sanitized.h"
+
+namespace {
+
+// Factoring a 64-bit odd number into two factors below 2^32: far beyond a
+// second of search for any bit-blasting solver.
+const char kHardScript[] =
+    "(set-logic QF_BV)(declare-const x (_ BitVec 64))(declare-const y (_ BitVec 64))"
+    "(assert (= (bvmul x y) #x9e3779b97f4a7c15))(assert (bvugt x #x0000000000000001))"
+    "(assert (bvugt y #x0000000000000001))(assert (bvult x #x00000000ffffffff))"
+    "(assert (bvult y #x00000000ffffffff))(check-sat)";
+const char kHardBenchmark[] =
+    "(benchmark hard :logic QF_BV :extrafuns ((x BitVec[64]) (y BitVec[64]))\n"
+    " :assumption (= (bvmul x y) bv11400714819323198485[64])\n"
+    " :assumption (bvugt x bv1[64]) :assumption (bvugt y bv1[64])\n"
+    " :assumption (bvult x bv4294967295[64]) :assumption (bvult y bv4294967295[64])\n"
+    " :formula true)\n";
+
+// The CPU time of a child includes its start and exit, which the sanitizer
+// runtime makes slower.
+#ifdef TORVA_SANITIZED
+constexpr double kStartAndExit = 0.15;
+#else
+constexpr double kStartAndExit = 0.0;
+#endif
+
+double childrenCpuSeconds() {
+    struct rusage usage;
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+TEST(RunLimits, TheTimeLimitStopsAHardInstanceWithinATenthOfASecond) {
+    double before = childrenCpuSeconds();
+    RunResult script = runTorva({"-t", "1", "-"}, 0, kHardScript);
+    double used = childrenCpuSeconds() - before;
+    EXPECT_EQ(script.status, 0);
+    EXPECT_EQ(script.out, "unknown\n");
+    EXPECT_EQ(script.err, "torva: time limit of 1 s reached\n");
+    EXPECT_GE(used, 0.95);
+    EXPECT_LE(used, 1.1 + kStartAndExit);
+
+    std::string path = ::testing::TempDir() + "torva_hard.smt";
+    writeFile(path, kHardBenchmark);
+    for (const char* preset : {"spec", "fast"}) {
+        before = childrenCpuSeconds();
+        RunResult benchmark = runTorva({"--time-limit", "0.5", "--preset", preset, path});
+        used = childrenCpuSeconds() - before;
+        EXPECT_EQ(benchmark.status, 0) << preset;
+        EXPECT_GE(benchmark.out.size(), 16u);
+        EXPECT_EQ(benchmark.out.substr(benchmark.out.size() - 16), "Result: UNKNOWN\n") << preset << benchmark.out;
+        EXPECT_NE(benchmark.err.find("torva: time limit of 0.5 s reached\n"), std::string::npos) << preset;
+        EXPECT_LE(used, 0.6 + kStartAndExit) << preset;
+    }
+    std::remove(path.c_str());
+
+    RunResult easy = runTorva({"-t", "100", "examples/arithmetic.smt2"});
+    EXPECT_EQ(easy.out.rfind("sat\n", 0), 0u);
+    for (const char* bad : {"0", "-1", "abc", "1e12", "2s"}) {
+        RunResult run = runTorva({"-t", bad, "examples/arithmetic.smt2"});
+        EXPECT_EQ(run.status, 1) << bad;
+        EXPECT_EQ(run.err, std::string("torva: --time-limit expects a positive number of seconds up to 1e9, got '") +
+                               bad + "' (try 'torva --help')\n");
+    }
+    EXPECT_EQ(runTorva({"examples/arithmetic.smt2", "-t"}).err,
+              "torva: --time-limit needs a number of seconds (try 'torva --help')\n");
+}
+
+TEST(RunLimits, ACheckBeyondTheMemoryLimitIsAnsweredUnknown) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer runtime needs an unlimited address space";
+#endif
+    std::string script = "(set-logic QF_BV)";
+    const int steps = 300;
+    for (int i = 0; i <= steps; i++) script += "(declare-const x" + std::to_string(i) + " (_ BitVec 64))";
+    for (int i = 0; i < steps; i++)
+        script += "(assert (= x" + std::to_string(i + 1) + " (bvmul x" + std::to_string(i) + " (bvadd x" +
+                  std::to_string(i) + " #x0000000000000003))))";
+    script += "(assert (= x" + std::to_string(steps) + " #x0000000000000005))(check-sat)";
+    RunResult run = runTorva({"--memory-limit", "100", "-"}, 0, script);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "unknown\n");
+    EXPECT_EQ(run.err, "torva: memory limit of 100 MB reached\n");
+    EXPECT_EQ(runTorva({"--memory-limit", "lots", "-"}, 0, script).status, 1);
+}
