@@ -67,11 +67,15 @@ void installMemoryLimit(const Options& options) {
     setrlimit(RLIMIT_AS, &limit);
 }
 
+void printMemoryLimitReason(const Options& options) {
+    std::fprintf(stderr, "torva: memory limit of %llu MB reached\n",
+                 static_cast<unsigned long long>(options.memoryLimitMB));
+}
+
 void reportMemoryLimit(const Options& options) {
     std::fputs(unknownAnswer(options), stdout);
     std::fflush(stdout);
-    std::fprintf(stderr, "torva: memory limit of %llu MB reached\n",
-                 static_cast<unsigned long long>(options.memoryLimitMB));
+    printMemoryLimitReason(options);
 }
 
 }  // namespace torva::driver

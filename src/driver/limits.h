@@ -15,6 +15,8 @@ namespace torva::driver {
 
 void installTimeLimit(const Options& options);
 void installMemoryLimit(const Options& options);
+// The reason line of an answer cut short by --memory-limit.
+void printMemoryLimitReason(const Options& options);
 // The unknown answer and the memory reason, for main's handler of a failed
 // allocation under --memory-limit.
 void reportMemoryLimit(const Options& options);

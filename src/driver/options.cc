@@ -53,7 +53,19 @@ const char kUsage[] =
     "                     variables of each declared symbol's bits (least\n"
     "                     significant first), and exit\n";
 
-enum LongOnly { kCheckModel = 256, kSmt2, kExtended, kSimplify, kNoSimplify, kSet, kStats, kPreset, kDimacs, kVersion, kMemoryLimit };
+enum LongOnly {
+    kCheckModel = 256,
+    kSmt2,
+    kExtended,
+    kSimplify,
+    kNoSimplify,
+    kSet,
+    kStats,
+    kPreset,
+    kDimacs,
+    kVersion,
+    kMemoryLimit,
+};
 
 void printUsage() {
     std::string keys;

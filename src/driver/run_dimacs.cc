@@ -19,6 +19,8 @@
 namespace torva::driver {
 namespace {
 
+const char kTooLarge[] = "torva: the problem is too large to bit-blast\n";
+
 int exportScript(const Options& options, std::FILE* out) {
     int fd = options.input == "-" ? STDIN_FILENO : open(options.input.c_str(), O_RDONLY);
     if (fd < 0) {
@@ -41,7 +43,7 @@ int exportScript(const Options& options, std::FILE* out) {
     if (fd != STDIN_FILENO) close(fd);
     if (exported) return 0;
     if (refused)
-        std::fputs("torva: the problem is too large to bit-blast\n", stderr);
+        std::fputs(kTooLarge, stderr);
     else if (status == 1)
         std::fputs("torva: the script has an error before its first check-sat (run it without --dimacs to see it)\n",
                    stderr);
@@ -63,7 +65,7 @@ int exportBenchmark(const Options& options, std::FILE* out) {
         return 1;
     }
     if (writeGraphDimacs(store, benchmark.assertions, out)) return 0;
-    std::fputs("torva: the problem is too large to bit-blast\n", stderr);
+    std::fputs(kTooLarge, stderr);
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "driver/limits.h"
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
 #include "generator/graph_solve.h"
@@ -35,8 +36,7 @@ int runScript(const Options& options) {
             terms::CheckOutcome outcome;
             outcome.answer = terms::Answer::Unknown;
             outcome.reason = "memout";
-            std::fprintf(stderr, "torva: memory limit of %llu MB reached\n",
-                         static_cast<unsigned long long>(options.memoryLimitMB));
+            printMemoryLimitReason(options);
             return outcome;
         }
     };

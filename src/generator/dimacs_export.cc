@@ -13,8 +13,7 @@
 namespace torva {
 
 bool writeGraphDimacs(const terms::TermStore& store, const std::vector<terms::TermId>& assertions, std::FILE* out) {
-    bool savedExit = exitOnUnsatWhileBuilding;
-    exitOnUnsatWhileBuilding = false;
+    KeepRunningOnUnsat keepRunning;
     addCounter = 0;
     mulCounter = 0;
     Solver S(prioParams[0]);
@@ -27,7 +26,6 @@ bool writeGraphDimacs(const terms::TermStore& store, const std::vector<terms::Te
     } catch (const LoweringLimit&) {
         lowered = false;
     }
-    exitOnUnsatWhileBuilding = savedExit;
     TORVA_CHECK(S.modules.empty(), "Generator");
     if (!lowered) return false;
     if (S.okay()) S.simplify();

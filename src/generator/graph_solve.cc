@@ -26,17 +26,6 @@ using terms::TermId;
 
 namespace {
 
-class KeepRunningOnUnsat {
-public:
-    KeepRunningOnUnsat() : saved_(exitOnUnsatWhileBuilding) { exitOnUnsatWhileBuilding = false; }
-    ~KeepRunningOnUnsat() { exitOnUnsatWhileBuilding = saved_; }
-    KeepRunningOnUnsat(const KeepRunningOnUnsat&) = delete;
-    KeepRunningOnUnsat& operator=(const KeepRunningOnUnsat&) = delete;
-
-private:
-    bool saved_;
-};
-
 class ModuleOwner {
 public:
     explicit ModuleOwner(Solver& solver) : solver_(solver) {}

@@ -28,3 +28,15 @@ void getDataSET(Solver& s, BitVector& vars, std::vector<bool>& values);
 // with its result line and status 20 (the default); the term-graph paths
 // clear this and read Solver::okay() once the problem is built.
 extern bool exitOnUnsatWhileBuilding;
+
+// Clears exitOnUnsatWhileBuilding for its lifetime, on every path out.
+class KeepRunningOnUnsat {
+public:
+    KeepRunningOnUnsat() : saved_(exitOnUnsatWhileBuilding) { exitOnUnsatWhileBuilding = false; }
+    ~KeepRunningOnUnsat() { exitOnUnsatWhileBuilding = saved_; }
+    KeepRunningOnUnsat(const KeepRunningOnUnsat&) = delete;
+    KeepRunningOnUnsat& operator=(const KeepRunningOnUnsat&) = delete;
+
+private:
+    bool saved_;
+};

@@ -61,7 +61,14 @@ bool presetByName(const std::string& name, Preset& preset) {
     return false;
 }
 
-const char* presetNames() { return "spec, clauses, modules, fast"; }
+const char* presetNames() {
+    static const std::string names = [] {
+        std::string text;
+        for (const Named& n : kPresets) text += (text.empty() ? "" : ", ") + std::string(n.name);
+        return text;
+    }();
+    return names.c_str();
+}
 
 PresetChoice applyPreset(Preset preset) {
     PresetChoice choice;

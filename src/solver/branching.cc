@@ -50,10 +50,10 @@ int Solver::decideInListAtRandom(const std::vector<int>& list) {
 bool Solver::decisionSign(Var next, int polarity_mode) {
     switch (settings.phase) {
         case SearchSettings::Phase::Specified: break;
-        case SearchSettings::Phase::Saved: return next != var_Undef && polarity[next] == 1;
         case SearchSettings::Phase::Target:
             if (next != var_Undef && next < targetPhase.size() && targetPhase[next] != 2) return targetPhase[next] == 1;
-            return next != var_Undef && polarity[next] == 1;
+            [[fallthrough]];
+        case SearchSettings::Phase::Saved: return next != var_Undef && polarity[next] == 1;
     }
     switch (polarity_mode) {
         case 0: return false;

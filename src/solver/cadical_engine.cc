@@ -7,11 +7,9 @@
 #include <cadical.hpp>
 
 namespace {
-int externalLit(Lit p) { return sign(p) ? -(var(p) + 1) : var(p) + 1; }
-
 void addClauses(CaDiCaL::Solver& engine, const vec<Clause*>& clauses) {
     for (const Clause* c : clauses) {
-        for (int i = 0; i < c->size(); i++) engine.add(externalLit((*c)[i]));
+        for (int i = 0; i < c->size(); i++) engine.add(dimacsLit((*c)[i]));
         engine.add(0);
     }
 }
@@ -24,7 +22,7 @@ bool solveWithCadical(Solver& S) {
     CaDiCaL::Solver engine;
     if (S.nVars() > 0) engine.reserve(S.nVars());
     for (int i = 0; i < S.trail.size(); i++) {
-        engine.add(externalLit(S.trail[i]));
+        engine.add(dimacsLit(S.trail[i]));
         engine.add(0);
     }
     addClauses(engine, S.clauses);

@@ -2,7 +2,7 @@
 #include "solver/dimacs_writer.h"
 
 namespace {
-void writeLit(Lit p, std::FILE* out) { std::fprintf(out, "%d ", sign(p) ? -(var(p) + 1) : var(p) + 1); }
+void writeLit(Lit p, std::FILE* out) { std::fprintf(out, "%d ", dimacsLit(p)); }
 }  // namespace
 
 void writeDimacs(const Solver& S, std::FILE* out) {

@@ -31,6 +31,8 @@ inline Lit operator~(Lit p) { return Lit::fromInt(p.x ^ 1); }
 inline bool sign(Lit p) { return p.x & 1; }
 inline int var(Lit p) { return p.x >> 1; }
 inline int toInt(Lit p) { return p.x; }
+// The literal in DIMACS numbering: variable v is v + 1, negative when negated.
+inline int dimacsLit(Lit p) { return sign(p) ? -(var(p) + 1) : var(p) + 1; }
 
 const Lit lit_Undef = Lit::fromInt(-2);
 const Lit lit_Error = Lit::fromInt(-1);

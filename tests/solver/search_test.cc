@@ -104,7 +104,7 @@ TEST(Search, LearntClausesAssertAtTheirLevelAndFollowFromTheProblem) {
             ASSERT_EQ(bt, learnt.size() == 1 ? 0 : s.level[var(learnt[1])]);
             ASSERT_EQ(bt, highest);
             std::vector<int> clause;
-            for (int i = 0; i < learnt.size(); i++) clause.push_back(sign(learnt[i]) ? -(var(learnt[i]) + 1) : var(learnt[i]) + 1);
+            for (int i = 0; i < learnt.size(); i++) clause.push_back(dimacsLit(learnt[i]));
             for (uint64_t a = 0; a < (uint64_t(1) << vars); a++) {
                 if (satisfiedBy(cnf, a)) {
                     ASSERT_TRUE(satisfiedBy({clause}, a));
