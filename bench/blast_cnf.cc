@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s or %s\n", argv[1], argv[2]);
         return 1;
     }
-    torva::applyPreset(torva::Preset::Clauses);
+    torva::applyPreset(torva::Preset::Clauses, toClses);
     bool written = false;
     torva::terms::CheckFunction blast = [&](torva::terms::TermStore& store,
                                             const std::vector<torva::terms::TermId>& assertions) {

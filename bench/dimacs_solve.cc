@@ -7,29 +7,24 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "config.h"
 #include "dimacs.h"
-#include "generator/presets.h"
+#include "generator/run_settings.h"
 #include "solver/cadical_engine.h"
 #include "solver/statistics.h"
 
 int main(int argc, char** argv) {
     torva::Preset preset = torva::Preset::Spec;
-    std::vector<std::pair<const torva::ChoiceKey*, std::string>> settings;
+    std::vector<std::string> assignments;
     bool usage = false;
     while (argc > 3 && !usage) {
         std::string option = argv[1], value = argv[2];
-        size_t equals = value.find('=');
-        const torva::ChoiceKey* key = option == "--set" && equals != std::string::npos
-                                          ? torva::findChoiceKey(value.substr(0, equals))
-                                          : nullptr;
         if (option == "--preset" && torva::presetByName(value, preset))
             ;
-        else if (key != nullptr)
-            settings.emplace_back(key, value.substr(equals + 1));
+        else if (option == "--set")
+            assignments.push_back(value);
         else
             usage = true;
         argv += 2;
@@ -44,13 +39,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);
         return 1;
     }
-    torva::PresetChoice choice = torva::applyPreset(preset);
+    torva::RunConfig config = torva::presetConfig(preset);
     std::string error;
-    for (const auto& [key, value] : settings)
-        if (!torva::setChoice(choice, *key, value, error)) {
+    for (const std::string& assignment : assignments)
+        if (!torva::applySetting(config, assignment, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
+    torva::commitConfig(config);
+    const torva::PresetChoice& choice = config.choice;
     Solver S(prioParams[0]);
     S.verbosity = choice.search.restarts == SearchSettings::Restarts::Specified ? 1 : 0;
     S.settings = choice.search;

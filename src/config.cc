@@ -3,4 +3,6 @@
 
 ToClauses toClses;
 
+SolverParams solverParams;
+
 int prioParams[nPrioParams] = {10, 9, 9, 9, 9, 9, 7, 7, 5, 3, 1, 6, 1, 3, 3, 3, 3, 3, 1, 1, 3, 1, 1, 1, 1};

@@ -1,6 +1,9 @@
 // The compiled-in run configuration: per operation kind whether it becomes a
-// module or clauses, the search switches, and the module priority table.
-// Entry 0 of prioParams is the number of priority levels.
+// module or clauses, the search switches, the module priority table and the
+// built-in solver's numeric parameters. Entry 0 of prioParams is the number
+// of priority levels. The command line may change them before anything is
+// built; nothing changes them afterwards but the two run-time updates of
+// origDecs and of the multiplier priority during a division.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,22 @@ struct ToClauses {
 };
 
 extern ToClauses toClses;
+
+// Every solver copies these when it is constructed.
+struct SolverParams {
+    double var_decay = 1 / 0.95;      // variable activity growth per conflict
+    double clause_decay = 1 / 0.999;  // clause activity growth per conflict
+    double random_var_freq = 0.02;
+    int restart_first = 100;
+    double restart_inc = 1.5;
+    double learntsize_factor = 1.0 / 3.0;
+    double learntsize_inc = 1.1;
+    bool expensive_ccmin = true;
+    int polarity_mode = 1;
+    double random_seed = 91648253;
+};
+
+extern SolverParams solverParams;
 
 const int nPrioParams = 25;
 extern int prioParams[nPrioParams];

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace torva::driver {
@@ -43,9 +42,19 @@ const char kUsage[] =
     "                     benchmark), clauses, modules, fast (the default for\n"
     "                     SMT-LIB 2 and --extended); any but spec reads an\n"
     "                     SMT-LIB 1 benchmark as with --extended\n"
-    "      --set KEY=VALUE  change a part of the preset or switch a part of the\n"
-    "                     simplification on or off (true/false); the keys:\n"
-    "%s"
+    "      --set KEY=VALUE  change one setting of the run: the preset's search\n"
+    "                     and engine, the simplification switches, the split\n"
+    "                     between modules and clauses (toClses.*), the module\n"
+    "                     priorities (prioParams.*) and the built-in solver's\n"
+    "                     parameters (solver.*); applied after the preset, in\n"
+    "                     the order given\n"
+    "      --list-settings  print every key of --set with its type, default,\n"
+    "                     current value and accepted values, and exit\n"
+    "  -v, --verbose      the solver's progress table and the simplification's\n"
+    "                     statistics on standard error\n"
+    "  -q, --quiet        only the answer (the Result line of an SMT-LIB 1\n"
+    "                     benchmark, with -m its model lines); errors still go\n"
+    "                     to standard error\n"
     "      --stats        the simplification's statistics on standard error\n"
     "      --dimacs OUT   write the bit-blasted problem (every operation as\n"
     "                     clauses; of a script, its first check-sat) to OUT as\n"
@@ -65,38 +74,29 @@ enum LongOnly {
     kDimacs,
     kVersion,
     kMemoryLimit,
+    kListSettings,
 };
 
-void printUsage() {
-    std::string keys;
-    for (const ChoiceKey& k : choiceKeys()) {
-        std::string values;
-        for (const char* v : k.values) values += (values.empty() ? "" : "|") + std::string(v);
-        keys += std::string("                       ") + k.key + "=" + values + ": " + k.help + "\n";
-    }
-    for (const simplify::SettingKey& k : simplify::settingKeys())
-        keys += std::string("                       ") + k.key + ": " + k.help + "\n";
-    std::printf(kUsage, keys.c_str());
-}
+void printUsage() { std::fputs(kUsage, stdout); }
 
 [[noreturn]] void badOption(const char* problem) {
     std::fprintf(stderr, "torva: %s (try 'torva --help')\n", problem);
     std::exit(1);
 }
 
-// A setting of the preset is checked at once and kept until the preset is
-// known; a simplification switch is set at once.
-void setSetting(Options& options, const char* assignment, std::vector<std::pair<const ChoiceKey*, std::string>>& later) {
-    const char* equals = std::strchr(assignment, '=');
-    if (!equals) badOption((std::string("--set expects KEY=VALUE, got '") + assignment + "'").c_str());
-    std::string key(assignment, equals), error;
-    if (const ChoiceKey* choice = findChoiceKey(key)) {
-        PresetChoice scratch;
-        if (!setChoice(scratch, *choice, equals + 1, error)) badOption(error.c_str());
-        later.emplace_back(choice, equals + 1);
-        return;
-    }
-    if (!simplify::setSetting(options.simplifySettings, key, equals + 1, error)) badOption(error.c_str());
+// A setting is checked at once, against a scratch configuration, and
+// applied once the preset is known.
+void checkSetting(const char* assignment) {
+    RunConfig scratch;
+    std::string error;
+    if (!applySetting(scratch, assignment, error)) badOption(error.c_str());
+}
+
+// The first setting the benchmark reader cannot run, or null.
+const std::string* graphOnlySetting(const std::vector<std::string>& assignments) {
+    for (const std::string& assignment : assignments)
+        if (!benchmarkReaderAccepts(assignment)) return &assignment;
+    return nullptr;
 }
 
 // A positive decimal number (at most 10^9), else the option is refused.
@@ -131,16 +131,19 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"version", no_argument, nullptr, kVersion},
         {"time-limit", required_argument, nullptr, 't'},
         {"memory-limit", required_argument, nullptr, kMemoryLimit},
+        {"list-settings", no_argument, nullptr, kListSettings},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"quiet", no_argument, nullptr, 'q'},
         {nullptr, 0, nullptr, 0},
     };
     bool smt2 = false, extended = false;
     int simplifyChoice = -1;  // -1: the preset's default
-    bool presetGiven = false;
-    std::vector<std::pair<const ChoiceKey*, std::string>> choiceSettings;
+    bool presetGiven = false, listSettings = false;
+    std::vector<std::string> assignments;
     opterr = 0;
     optind = 1;
     int c;
-    while ((c = getopt_long(argc, argv, "hmt:", kLong, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "hmt:vq", kLong, nullptr)) != -1) {
         switch (c) {
             case 'h':
                 printUsage();
@@ -151,7 +154,13 @@ bool parseOptions(int argc, char** argv, Options& options) {
             case kExtended: extended = true; break;
             case kSimplify: simplifyChoice = 1; break;
             case kNoSimplify: simplifyChoice = 0; break;
-            case kSet: setSetting(options, optarg, choiceSettings); break;
+            case kSet:
+                checkSetting(optarg);
+                assignments.push_back(optarg);
+                break;
+            case kListSettings: listSettings = true; break;
+            case 'v': options.verbose = true; break;
+            case 'q': options.quiet = true; break;
             case kStats: options.printStats = true; break;
             case kDimacs: options.dimacs = optarg; break;
             case 't': options.timeLimit = positiveNumber("--time-limit", optarg, "seconds"); break;
@@ -181,8 +190,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
         }
     }
     if (smt2 && extended) badOption("--smt2 and --extended name different languages");
-    if (optind >= argc) return false;
-    options.input = argv[optind];
+    if (options.verbose && options.quiet) badOption("--verbose and --quiet ask for opposite things");
+    if (optind >= argc && !listSettings) return false;
+    options.input = optind < argc ? argv[optind] : "-";  // a listing without input is that of a script
     bool graphBenchmark = simplifyChoice == 1 || (presetGiven && options.preset != Preset::Spec);
     if (extended || (graphBenchmark && !smt2 && options.input != "-" && !endsWith(options.input, ".smt2")))
         options.reader = Reader::Extended;
@@ -191,21 +201,27 @@ bool parseOptions(int argc, char** argv, Options& options) {
     if (options.reader == Reader::Script && options.printModel)
         badOption("--model is for SMT-LIB 1 input; SMT-LIB 2 scripts ask with (get-model)");
     if (!options.dimacs.empty()) {
+        // The export writes every operation as clauses, on the term graph.
         if (options.reader == Reader::Benchmark) options.reader = Reader::Extended;
-        applyPreset(Preset::Clauses);  // the export writes every operation as clauses
-        return true;
+        options.preset = Preset::Clauses;
+    } else if (!presetGiven) {
+        options.preset = options.reader == Reader::Benchmark ? Preset::Spec : Preset::Fast;
     }
-    if (options.reader == Reader::Benchmark && !choiceSettings.empty())
-        badOption((std::string("--set ") + choiceSettings.front().first->key +
-                   " is for the term-graph paths (add --extended or a --preset other than spec)")
+    if (const std::string* setting = graphOnlySetting(assignments); setting && options.reader == Reader::Benchmark)
+        badOption(("--set " + *setting + " is for the term-graph paths (add --extended or a --preset other than spec)")
                       .c_str());
-    if (!presetGiven) options.preset = options.reader == Reader::Benchmark ? Preset::Spec : Preset::Fast;
-    PresetChoice choice = applyPreset(options.preset);
+    RunConfig config = presetConfig(options.preset);
     std::string error;
-    for (const auto& [key, value] : choiceSettings) setChoice(choice, *key, value, error);
-    options.search = choice.search;
-    options.engine = choice.engine;
-    options.simplify = simplifyChoice == -1 ? choice.simplify : simplifyChoice == 1;
+    for (const std::string& assignment : assignments) applySetting(config, assignment, error);
+    commitConfig(config);
+    if (listSettings) {
+        printSettings(stdout, config);
+        std::exit(0);
+    }
+    options.search = config.choice.search;
+    options.engine = config.choice.engine;
+    options.simplifySettings = config.simplify;
+    options.simplify = simplifyChoice == -1 ? config.choice.simplify : simplifyChoice == 1;
     if (options.reader != Reader::Benchmark && options.checkModel)
         options.checkModel = false;  // always checked on the term-graph paths
     return true;

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "generator/presets.h"
-#include "simplify/simplify.h"
+#include "generator/run_settings.h"
 
 namespace torva::driver {
 
@@ -28,6 +27,8 @@ struct Options {
     bool simplify = false;
     simplify::SimplifySettings simplifySettings;
     bool printStats = false;  // --stats: the simplification's statistics
+    bool verbose = false;     // -v: progress table and statistics on standard error
+    bool quiet = false;       // -q: the answer only
     // --preset; spec for an SMT-LIB 1 benchmark, fast on the term-graph
     // paths. A preset other than spec moves a benchmark onto the term graph.
     Preset preset = Preset::Spec;
@@ -40,9 +41,10 @@ struct Options {
 };
 
 // Reads argv. Bad options print one line "torva: ..." with the usage hint on
-// standard error and end the process with status 1; --help prints the usage
-// and ends it with 0. Returns false when no input was named. The preset's
-// split between modules and clauses is written into the run configuration.
+// standard error and end the process with status 1; --help, --version and
+// --list-settings print and end it with 0. Returns false when no input was
+// named. The preset and the --set settings are committed into the run
+// configuration.
 bool parseOptions(int argc, char** argv, Options& options);
 
 }  // namespace torva::driver

@@ -44,8 +44,8 @@ clock_t userTime() {
     return now.tms_utime;
 }
 
-void printRunReport(Solver& S, bool satisfiable, clock_t solveStart) {
-    printStats(S);
+void printRunReport(Solver& S, bool satisfiable, clock_t solveStart, bool statistics) {
+    if (statistics) printStats(S);
     std::printf(satisfiable ? "Result: SAT\t" : "Result: UNSAT\t");
     clock_t solveEnd = userTime();
     std::printf("\nTime:\t\t%.2f CPU sec.\n",

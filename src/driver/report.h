@@ -16,9 +16,9 @@ namespace torva::driver {
 
 void printBanner();
 clock_t userTime();
-// Statistics on standard error; result, CPU time since solveStart and memory
-// on standard output.
-void printRunReport(Solver& S, bool satisfiable, clock_t solveStart);
+// Statistics on standard error (unless statistics is false); result, CPU
+// time since solveStart and memory on standard output.
+void printRunReport(Solver& S, bool satisfiable, clock_t solveStart, bool statistics);
 // "(define-fun x () (_ BitVec 8) #b00000101)" or "(define-fun p () Bool true)".
 void printModelLine(const std::string& name, terms::Sort sort, const mpz_class& value);
 // Caps the address space at three quarters of physical memory.

@@ -71,10 +71,10 @@ void checkModel(const Solver& S, const std::vector<DeclaredSymbol>& symbols, Gra
 }  // namespace
 
 int runBenchmark(const Options& options) {
-    printBanner();
+    if (!options.quiet) printBanner();
 
     Solver S(prioParams[0]);
-    S.verbosity = 1;
+    S.verbosity = options.quiet ? 0 : 1;
 
     std::puts("Read SMTLIB-Input\n");
     std::string path = options.input;
@@ -99,7 +99,7 @@ int runBenchmark(const Options& options) {
     vec<Lit> noAssumptions;
     bool satisfiable = S.solve(noAssumptions);
     if (satisfiable && options.checkModel) checkModel(S, symbols, copy);
-    printRunReport(S, satisfiable, solveStart);
+    printRunReport(S, satisfiable, solveStart, !options.quiet);
     if (satisfiable && options.printModel)
         for (const DeclaredSymbol& symbol : symbols) printModelLine(symbol.name, symbol.sort, symbolValue(S, symbol));
 

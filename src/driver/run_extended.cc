@@ -14,7 +14,7 @@
 namespace torva::driver {
 
 int runExtended(const Options& options) {
-    printBanner();
+    if (!options.quiet) printBanner();
     std::puts("Read SMTLIB-Input\n");
     std::puts("parsing");
     std::string text, error;
@@ -36,15 +36,15 @@ int runExtended(const Options& options) {
     clock_t solveStart = 0;
     bool searched = false;
     GraphSolveOptions solveOptions;
-    solveOptions.verbosity = 1;
+    solveOptions.verbosity = options.quiet ? 0 : 1;
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
-    solveOptions.printStats = options.printStats;
+    solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.beforeSolve = [&] { solveStart = userTime(); };
     solveOptions.afterSolve = [&](Solver& S, bool satisfiable) {
         searched = true;
-        printRunReport(S, satisfiable, solveStart);
+        printRunReport(S, satisfiable, solveStart, !options.quiet);
     };
     terms::CheckOutcome outcome = solveGraph(store, benchmark.assertions, solveOptions);
     if (!searched) {

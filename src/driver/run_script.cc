@@ -27,7 +27,8 @@ int runScript(const Options& options) {
         solveOptions.search = options.search;
         solveOptions.engine = options.engine;
         solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
-        solveOptions.printStats = options.printStats;
+        solveOptions.printStats = options.printStats || options.verbose;
+        solveOptions.verbosity = options.verbose ? 1 : 0;
         if (options.memoryLimitMB == 0) return solveGraph(store, assertions, solveOptions);
         try {
             return solveGraph(store, assertions, solveOptions);

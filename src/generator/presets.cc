@@ -1,5 +1,4 @@
-// The presets. A preset only ever changes the run configuration before the
-// first problem is built; spec leaves it exactly as compiled in.
+// The presets. spec leaves the configuration exactly as compiled in.
 #include "generator/presets.h"
 
 #include <cstdint>
@@ -34,20 +33,20 @@ SearchSettings modernSearch() {
     return s;
 }
 
-void everyOperationAsClauses() {
-    toClses.andCls = toClses.eqCls = toClses.invCls = toClses.addCls = toClses.mulCls = true;
-    toClses.xorCls = toClses.orCls = toClses.idCls = true;
-    toClses.shiftCls = toClses.iteCls = true;
-    toClses.addSubModule = toClses.mulSubModule = false;
-    toClses.addHeur = toClses.addSizeHeur = std::numeric_limits<uint32_t>::max();
+void everyOperationAsClauses(ToClauses& split) {
+    split.andCls = split.eqCls = split.invCls = split.addCls = split.mulCls = true;
+    split.xorCls = split.orCls = split.idCls = true;
+    split.shiftCls = split.iteCls = true;
+    split.addSubModule = split.mulSubModule = false;
+    split.addHeur = split.addSizeHeur = std::numeric_limits<uint32_t>::max();
 }
 
-void modulesWhereverTheyExist() {
-    toClses.andCls = toClses.eqCls = toClses.invCls = toClses.addCls = toClses.mulCls = false;
-    toClses.xorCls = toClses.orCls = toClses.idCls = false;
-    toClses.shiftCls = toClses.iteCls = false;
-    toClses.addSubModule = toClses.mulSubModule = true;
-    toClses.mulHeur = toClses.mulSizeHeur = 0;
+void modulesWhereverTheyExist(ToClauses& split) {
+    split.andCls = split.eqCls = split.invCls = split.addCls = split.mulCls = false;
+    split.xorCls = split.orCls = split.idCls = false;
+    split.shiftCls = split.iteCls = false;
+    split.addSubModule = split.mulSubModule = true;
+    split.mulHeur = split.mulSizeHeur = 0;
 }
 
 }  // namespace
@@ -70,66 +69,28 @@ const char* presetNames() {
     return names.c_str();
 }
 
-PresetChoice applyPreset(Preset preset) {
+PresetChoice applyPreset(Preset preset, ToClauses& split) {
     PresetChoice choice;
     switch (preset) {
         case Preset::Spec: break;
         case Preset::Clauses:
-            everyOperationAsClauses();
+            everyOperationAsClauses(split);
             choice.search = modernSearch();
             choice.simplify = true;
             break;
         case Preset::Modules:
-            modulesWhereverTheyExist();
+            modulesWhereverTheyExist(split);
             choice.search = modernSearch();
             choice.simplify = true;
             break;
         case Preset::Fast:
-            everyOperationAsClauses();
+            everyOperationAsClauses(split);
             choice.search = modernSearch();
             choice.engine = Engine::Cadical;
             choice.simplify = true;
             break;
     }
     return choice;
-}
-
-const std::vector<ChoiceKey>& choiceKeys() {
-    using S = SearchSettings;
-    static const std::vector<ChoiceKey> keys = {
-        {"engine", "the SAT engine of clause-only problems", {"core", "cadical"},
-         [](PresetChoice& c, size_t i) { c.engine = i == 0 ? Engine::Core : Engine::Cadical; }},
-        {"search.blockers", "blocking literals in clause propagation", {"false", "true"},
-         [](PresetChoice& c, size_t i) { c.search.blockers = i == 1; }},
-        {"search.decisions", "who decides first", {"modules", "activity"},
-         [](PresetChoice& c, size_t i) { c.search.moduleDecisions = static_cast<S::ModuleDecisions>(i); }},
-        {"search.learnts", "learnt-clause reduction", {"specified", "tiered"},
-         [](PresetChoice& c, size_t i) { c.search.learnts = static_cast<S::Learnts>(i); }},
-        {"search.phase", "sign of activity decisions", {"specified", "saved", "target"},
-         [](PresetChoice& c, size_t i) { c.search.phase = static_cast<S::Phase>(i); }},
-        {"search.restarts", "restart policy", {"specified", "luby", "glucose"},
-         [](PresetChoice& c, size_t i) { c.search.restarts = static_cast<S::Restarts>(i); }},
-    };
-    return keys;
-}
-
-const ChoiceKey* findChoiceKey(const std::string& key) {
-    for (const ChoiceKey& k : choiceKeys())
-        if (key == k.key) return &k;
-    return nullptr;
-}
-
-bool setChoice(PresetChoice& choice, const ChoiceKey& key, const std::string& value, std::string& error) {
-    std::string accepted;
-    for (size_t i = 0; i < key.values.size(); i++) {
-        if (value == key.values[i]) {
-            key.set(choice, i);
-            return true;
-        }
-        accepted += (i == 0 ? "" : ", ") + std::string(key.values[i]);
-    }
-    error = "bad value '" + value + "' for " + key.key + " (expected one of " + accepted + ")";
-    return false;
 }
 
 }  // namespace torva

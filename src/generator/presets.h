@@ -8,7 +8,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
+
+#include "config.h"
 
 #include "generator/graph_solve.h"
 #include "solver/search_settings.h"
@@ -28,22 +29,7 @@ bool presetByName(const std::string& name, Preset& preset);
 const char* presetNames();
 
 // The search, engine and simplification default of a preset; the split
-// between modules and clauses goes into the global run configuration
-// (toClses), so this is called once, before anything is built.
-PresetChoice applyPreset(Preset preset);
-
-// The parts of a preset that --set can change, by dotted key; each takes one
-// of a fixed list of names.
-struct ChoiceKey {
-    const char* key;
-    const char* help;
-    std::vector<const char*> values;
-    void (*set)(PresetChoice& choice, size_t valueIndex);
-};
-const std::vector<ChoiceKey>& choiceKeys();
-const ChoiceKey* findChoiceKey(const std::string& key);
-// False with the problem (naming the key and the accepted values) when the
-// value is not one of the key's.
-bool setChoice(PresetChoice& choice, const ChoiceKey& key, const std::string& value, std::string& error);
+// between modules and clauses is written into split.
+PresetChoice applyPreset(Preset preset, ToClauses& split);
 
 }  // namespace torva

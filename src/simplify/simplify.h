@@ -28,18 +28,6 @@ struct SimplifySettings {
     bool probe = true;          // guessed assignments are tried before the search
 };
 
-// One dotted key per switch ("simplify.rewrite", ...), for the command line.
-struct SettingKey {
-    const char* key;
-    const char* help;
-    bool SimplifySettings::*field;
-    bool RewriteSettings::*rewriteField;
-};
-const std::vector<SettingKey>& settingKeys();
-// Sets the switch named key to value ("true"/"false", "1"/"0"); false with a
-// message naming the key and the accepted values otherwise.
-bool setSetting(SimplifySettings& settings, const std::string& key, const std::string& value, std::string& error);
-
 struct SimplifyStats {
     size_t nodesBefore = 0;  // distinct nodes reachable from the assertions
     size_t nodesAfter = 0;

@@ -189,7 +189,7 @@ TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
     RunResult specified = runTorva({"--set", "engine=cadical", "examples/arithmetic.smt"});
     EXPECT_EQ(specified.status, 1);
     EXPECT_EQ(specified.err,
-              "torva: --set engine is for the term-graph paths (add --extended or a --preset other than spec) "
+              "torva: --set engine=cadical is for the term-graph paths (add --extended or a --preset other than spec) "
               "(try 'torva --help')\n");
     RunResult missing = runTorva({"examples/arithmetic.smt", "--preset"});
     EXPECT_EQ(missing.err,

@@ -1,0 +1,68 @@
+// The quiet stream: a cookie stream in place of stdout that collects each
+// line and forwards it to file descriptor 1 unless it is a report line.
+#include "driver/quiet_output.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace torva::driver {
+namespace {
+
+bool isReportLine(const std::string& line) {
+    static const char* const kExact[] = {"", "Read SMTLIB-Input", "parsing", "solving"};
+    static const char* const kPrefixes[] = {"comment: '", "Time:", "Memory Used:"};
+    for (const char* exact : kExact)
+        if (line == exact) return true;
+    for (const char* prefix : kPrefixes)
+        if (line.compare(0, std::strlen(prefix), prefix) == 0) return true;
+    return false;
+}
+
+void writeAll(const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(1, data, size);
+        if (n <= 0) return;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+// The line being collected; never destroyed, because the exit-time flush of
+// stdio can still write through the stream after static destructors ran.
+std::string& pending = *new std::string;
+
+ssize_t filterWrite(void*, const char* data, size_t size) {
+    for (size_t i = 0; i < size; i++) {
+        if (data[i] != '\n') {
+            pending += data[i];
+            continue;
+        }
+        if (!isReportLine(pending)) {
+            pending += '\n';
+            writeAll(pending.data(), pending.size());
+        }
+        pending.clear();
+    }
+    return static_cast<ssize_t>(size);
+}
+
+int filterClose(void*) {
+    if (!pending.empty() && !isReportLine(pending)) writeAll(pending.data(), pending.size());
+    pending.clear();
+    return 0;
+}
+}  // namespace
+
+void keepOnlyAnswerLines() {
+    std::fflush(stdout);
+    cookie_io_functions_t functions{nullptr, filterWrite, nullptr, filterClose};
+    FILE* quiet = fopencookie(nullptr, "w", functions);
+    if (quiet == nullptr) return;
+    setvbuf(quiet, nullptr, _IOLBF, 0);
+    stdout = quiet;
+}
+
+}  // namespace torva::driver

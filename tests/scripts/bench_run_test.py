@@ -1,0 +1,436 @@
+#!/usr/bin/env python3
+"""End-to-end checks of scripts/bench-run on benchmarks written here.
+
+Usage: bench_run_test.py --torva BINARY --script BENCH_RUN GROUP
+
+GROUP is one of Runs, Classes, Resume, Plots (a unittest class below). The
+only solvers are torva presets and small shell scripts standing in for
+solvers; no installed peer is needed. Exit status 77 when every test of the
+group was skipped (CTest's SKIP_RETURN_CODE).
+"""
+import argparse
+import csv
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+TORVA = None
+SCRIPT = None
+
+SAT_SMT2 = """(set-info :status sat)
+(set-logic QF_BV)
+(declare-fun x () (_ BitVec 8))
+(assert (= (bvadd x #x01) #x02))
+(check-sat)
+(exit)
+"""
+# No :status here: the folder's answers.tsv says unsat.
+UNSAT_SMT2 = """(set-logic QF_BV)
+(declare-fun x () (_ BitVec 8))
+(assert (= (bvmul x #x02) #x01))
+(check-sat)
+"""
+SAT_SMT1 = """(benchmark small
+  :logic QF_BV
+  :status sat
+  :extrafuns ((a BitVec[8]))
+  :extrafuns ((b BitVec[8]))
+  :assumption (= (bvadd a b) bv100[8])
+  :formula (= (bvsub a b) bv20[8])
+)
+"""
+# Satisfiable, with no expected answer anywhere.
+OPEN_SMT2 = """(set-logic QF_BV)
+(declare-fun x () (_ BitVec 8))
+(declare-fun y () (_ BitVec 8))
+(assert (= (bvand x y) #x0f))
+(assert (= (bvor x y) #xff))
+(check-sat)
+"""
+# Factoring a 64-bit odd number into two 32-bit factors: seconds beyond any
+# limit used here.
+HARD_SMT2 = """(set-info :status unknown)
+(set-logic QF_BV)
+(declare-const x (_ BitVec 64))
+(declare-const y (_ BitVec 64))
+(assert (= (bvmul x y) #x9e3779b97f4a7c15))
+(assert (bvugt x #x0000000000000001))
+(assert (bvugt y #x0000000000000001))
+(assert (bvult x #x00000000ffffffff))
+(assert (bvult y #x00000000ffffffff))
+(check-sat)
+"""
+
+HEADER = ["solver", "solved", "sat", "unsat", "timeouts", "memouts", "errors", "wrong", "skipped",
+          "PAR-2", "cpu-s", "wall-s"]
+
+
+def write(path, text, mode=0o644):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+    os.chmod(path, mode)
+    return path
+
+
+def fake_solver(folder, name, body):
+    return write(os.path.join(folder, name), "#!/bin/sh\n" + body + "\n", 0o755)
+
+
+class Run:
+    def __init__(self, proc, out_dir):
+        self.code = proc.returncode
+        self.stdout = proc.stdout
+        self.stderr = proc.stderr
+        self.out_dir = out_dir
+
+    def rows(self):
+        with open(os.path.join(self.out_dir, "runs.csv"), newline="") as f:
+            return list(csv.DictReader(f))
+
+    def row(self, solver, name):
+        found = [r for r in self.rows() if r["solver"] == solver and os.path.basename(r["file"]) == name]
+        assert len(found) == 1, (solver, name, found)
+        return found[0]
+
+    def summary(self):
+        """{solver: {column: value}} of the summary table."""
+        lines = self.stdout.splitlines()
+        start = next(i for i, l in enumerate(lines) if l.split()[:2] == ["solver", "solved"])
+        assert lines[start].split() == HEADER, lines[start]
+        table = {}
+        for line in lines[start + 1:]:
+            cells = line.split()
+            if len(cells) != len(HEADER):
+                break
+            table[cells[0]] = {h: (cells[0] if h == "solver" else float(c) if "." in c else int(c))
+                               for h, c in zip(HEADER, cells)}
+        return table
+
+
+class BenchRunCase(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="bench_run_%s_" % self._testMethodName)
+        self.bench = os.path.join(self.tmp, "bench")
+        self.files = {
+            "a_sat.smt2": write(os.path.join(self.bench, "a_sat.smt2"), SAT_SMT2),
+            "b_unsat.smt2": write(os.path.join(self.bench, "sub", "b_unsat.smt2"), UNSAT_SMT2),
+            "c_sat.smt": write(os.path.join(self.bench, "c_sat.smt"), SAT_SMT1),
+            "d_open.smt2": write(os.path.join(self.bench, "sub", "deeper", "d_open.smt2"), OPEN_SMT2),
+        }
+        write(os.path.join(self.bench, "notes.txt"), "not a benchmark\n")
+        write(os.path.join(self.bench, "answers.tsv"), "file\tanswer\nsub/b_unsat.smt2\tunsat\n")
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def bench_run(self, *args, out="out", env=None, timeout=240):
+        out_dir = os.path.join(self.tmp, out)
+        environment = dict(os.environ, NO_COLOR="1")
+        environment.update(env or {})
+        proc = subprocess.run([sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", out_dir]
+                              + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                              env=environment, timeout=timeout, cwd=self.tmp)
+        return Run(proc, out_dir)
+
+    def assertRunCount(self, run, todo, kept):
+        self.assertIn("%d runs to do, %d kept from" % (todo, kept), run.stderr)
+
+
+class Runs(BenchRunCase):
+    """Two torva presets over the folder: the rows, the summary, the answers sources."""
+
+    def test_two_presets_solve_the_folder(self):
+        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:spec", "--jobs", "2", "--no-plots",
+                             self.bench)
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        rows = run.rows()
+        self.assertEqual(len(rows), 8)
+        self.assertEqual(list(rows[0].keys()), ["solver", "file", "expected", "answer", "seconds", "wall",
+                                                "status", "note", "timeout", "memory", "exit"])
+        expected = {"a_sat.smt2": ("sat", "sat", "10"), "b_unsat.smt2": ("unsat", "unsat", "20"),
+                    "c_sat.smt": ("sat", "sat", "10"), "d_open.smt2": ("unknown", "sat", "10")}
+        for solver in ("torva:fast", "torva:spec"):
+            for name, (want, answer, exit_code) in expected.items():
+                row = run.row(solver, name)
+                self.assertEqual(row["file"], os.path.abspath(self.files[name]))
+                self.assertEqual((row["expected"], row["answer"], row["status"], row["exit"], row["note"]),
+                                 (want, answer, "solved", exit_code, ""), row)
+                self.assertEqual((row["timeout"], row["memory"]), ("10", "0"))
+                self.assertGreaterEqual(float(row["seconds"]), 0.0)
+                self.assertLess(float(row["seconds"]), 10.0)
+                self.assertGreaterEqual(float(row["wall"]), 0.0)
+
+        table = run.summary()
+        self.assertEqual(list(table), ["torva:fast", "torva:spec"])
+        for solver, line in table.items():
+            self.assertEqual({k: line[k] for k in HEADER[1:9]},
+                             dict(solved=4, sat=3, unsat=1, timeouts=0, memouts=0, errors=0, wrong=0, skipped=0))
+            cpu = sum(float(r["seconds"]) for r in rows if r["solver"] == solver)
+            self.assertAlmostEqual(line["PAR-2"], cpu, delta=0.06)
+            self.assertAlmostEqual(line["cpu-s"], cpu, delta=0.06)
+        self.assertIn("4 files, 8 runs, timeout 10 s CPU", run.stdout)
+        self.assertNotIn("Wrong answers:", run.stdout)
+        self.assertNotIn("Disagreements:", run.stdout)
+        self.assertNotIn("Errors:", run.stdout)
+        self.assertFalse(any(n.endswith(".png") for n in os.listdir(run.out_dir)))
+        with open(os.path.join(run.out_dir, "summary.txt")) as f:
+            self.assertEqual(run.stdout, "\n" + f.read())
+
+    def test_list_file_and_explicit_answers(self):
+        # A list names one file relative to itself (comments and blank lines
+        # skipped); an --answers file overrides the benchmark's own status.
+        write(os.path.join(self.tmp, "lists", "some.txt"),
+              "# the open one\n\n../bench/sub/deeper/d_open.smt2\n../bench/a_sat.smt2\n")
+        write(os.path.join(self.tmp, "claims.tsv"), "file\tanswer\nbench/a_sat.smt2\tunsat\n")
+        run = self.bench_run("--solver", "torva:fast", "--no-plots", "--answers",
+                             os.path.join(self.tmp, "claims.tsv"), "--list", os.path.join(self.tmp, "lists", "some.txt"))
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        self.assertEqual(sorted(os.path.basename(r["file"]) for r in run.rows()), ["a_sat.smt2", "d_open.smt2"])
+        self.assertEqual(run.row("torva:fast", "a_sat.smt2")["status"], "wrong")
+        self.assertEqual(run.row("torva:fast", "a_sat.smt2")["expected"], "unsat")
+        self.assertEqual(run.row("torva:fast", "d_open.smt2")["status"], "solved")
+        self.assertIn("WRONG torva:fast bench/a_sat.smt2: answered sat, expected unsat", run.stdout)
+
+    def test_bad_usage(self):
+        run = self.bench_run("--no-plots")
+        self.assertEqual(run.code, 2)
+        self.assertIn("no benchmarks", run.stderr)
+        run = self.bench_run("--solver", "nosuchsolver", self.bench)
+        self.assertEqual(run.code, 2)
+        self.assertIn("'nosuchsolver'", run.stderr)
+        run = self.bench_run("--solver", "torva:fast", os.path.join(self.tmp, "missing"))
+        self.assertEqual(run.code, 2)
+        self.assertIn("no such file or folder", run.stderr)
+        help_text = subprocess.run([sys.executable, SCRIPT, "--help"], stdout=subprocess.PIPE, text=True).stdout
+        for word in ("--solver", "--list", "--answers", "--timeout", "--memory", "--jobs", "--csv", "--out",
+                     "--fresh", "--plots-only", "NAME=COMMAND", "PAR-2", "Example"):
+            self.assertIn(word, help_text)
+
+
+class Classes(BenchRunCase):
+    """Every class of run, from solvers that misbehave on purpose."""
+
+    def test_wrong_answer_and_disagreement_are_flagged(self):
+        liar = fake_solver(self.tmp, "liar.sh", "echo sat")
+        run = self.bench_run("--solver", "torva:fast", "--solver", "liar=%s {file}" % liar, "--no-plots",
+                             self.bench)
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        self.assertEqual(run.row("liar", "b_unsat.smt2")["status"], "wrong")
+        self.assertEqual(run.row("liar", "b_unsat.smt2")["note"], "expected unsat")
+        for name in ("a_sat.smt2", "c_sat.smt", "d_open.smt2"):
+            self.assertEqual(run.row("liar", name)["status"], "solved")
+        table = run.summary()
+        self.assertEqual((table["liar"]["solved"], table["liar"]["wrong"], table["liar"]["sat"]), (3, 1, 3))
+        self.assertEqual((table["torva:fast"]["solved"], table["torva:fast"]["wrong"]), (4, 0))
+        liar_solved = sum(float(r["seconds"]) for r in run.rows() if r["solver"] == "liar" and r["status"] == "solved")
+        self.assertAlmostEqual(table["liar"]["PAR-2"], liar_solved + 2 * 10, delta=0.06)
+        wrong_line = "WRONG liar sub/b_unsat.smt2: answered sat, expected unsat"
+        split_line = "DISAGREE sub/b_unsat.smt2: sat by liar, unsat by torva:fast (expected unsat)"
+        self.assertEqual(run.stdout.count(split_line), 2)          # at once and in the summary
+        live, summary = run.stdout.split("\n\n", 1)
+        self.assertIn(split_line, live)
+        self.assertIn(wrong_line, live)
+        self.assertIn("Wrong answers:\n" + wrong_line + "\n", summary)
+        self.assertIn("Disagreements:\n" + split_line + "\n", summary)
+        self.assertNotIn("\033[", run.stdout)                       # NO_COLOR, and not a terminal
+
+    def test_limits_crashes_and_silence(self):
+        one = os.path.join(self.bench, "a_sat.smt2")
+        solvers = {
+            "spin": fake_solver(self.tmp, "spin.sh", "while :; do :; done"),
+            "hog": fake_solver(self.tmp, "hog.sh", "echo 'fatal: out of memory' >&2; exit 1"),
+            "crash": fake_solver(self.tmp, "crash.sh", "kill -SEGV $$"),
+            "mute": fake_solver(self.tmp, "mute.sh", "exit 0"),
+            "shrug": fake_solver(self.tmp, "shrug.sh", "echo unknown"),
+            "broken": fake_solver(self.tmp, "broken.sh", "echo '(error \"line 1: no\")'; echo sat"),
+            "sleepy": fake_solver(self.tmp, "sleepy.sh", "exec sleep 60"),
+        }
+        args = ["--timeout", "1", "--jobs", "2", "--no-plots"]
+        for name, path in solvers.items():
+            args += ["--solver", "%s=%s {file}" % (name, path)]
+        start = time.monotonic()
+        run = self.bench_run(*args, one)
+        self.assertLess(time.monotonic() - start, 30)
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        want = {"spin": ("timeout", "CPU limit (SIGXCPU)"), "hog": ("memout", "out of memory"),
+                "crash": ("error", "killed by SIGSEGV"), "mute": ("error", "exit 0, no answer"),
+                "shrug": ("timeout", "answered unknown"), "broken": ("error", '(error "line 1: no")'),
+                "sleepy": ("timeout", "wall-clock limit of 7 s")}
+        table = run.summary()
+        for name, (status, note) in want.items():
+            row = run.row(name, "a_sat.smt2")
+            self.assertEqual((row["status"], row["note"]), (status, note), row)
+            counts = {k: table[name][k] for k in ("solved", "timeouts", "memouts", "errors", "wrong")}
+            self.assertEqual(counts, dict(solved=0, timeouts=int(status == "timeout"),
+                                          memouts=int(status == "memout"), errors=int(status == "error"), wrong=0))
+            self.assertAlmostEqual(table[name]["PAR-2"], 2.0, delta=0.01)
+        self.assertGreaterEqual(float(run.row("spin", "a_sat.smt2")["seconds"]), 0.9)
+        self.assertGreaterEqual(float(run.row("sleepy", "a_sat.smt2")["wall"]), 6.9)
+        self.assertLess(float(run.row("sleepy", "a_sat.smt2")["seconds"]), 0.5)
+        self.assertEqual(run.stdout.count("ERROR "), 3)
+
+    def test_torva_on_a_hard_file_is_a_timeout(self):
+        hard = write(os.path.join(self.tmp, "hard", "factor.smt2"), HARD_SMT2)
+        run = self.bench_run("--solver", "torva:fast", "--timeout", "1", "--no-plots", hard)
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        row = run.row("torva:fast", "factor.smt2")
+        self.assertEqual((row["status"], row["expected"], row["timeout"]), ("timeout", "unknown", "1"), row)
+        self.assertGreaterEqual(float(row["seconds"]), 0.9)
+        self.assertEqual(run.summary()["torva:fast"]["timeouts"], 1)
+
+    def test_absent_peer_is_left_out_with_one_warning(self):
+        # An empty PATH: no peer is found, torva is named by its full path.
+        empty = os.path.join(self.tmp, "empty-path")
+        os.makedirs(empty)
+        run = self.bench_run("--solver", "torva:fast", "--solver", "z3", "--solver", "boolector", "--no-plots",
+                             self.bench, env={"PATH": empty})
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        self.assertEqual(run.stderr.count("z3 is not installed; left out"), 1)
+        self.assertEqual(run.stderr.count("boolector is not installed; left out"), 1)
+        self.assertEqual({r["solver"] for r in run.rows()}, {"torva:fast"})
+
+    def test_peer_that_reads_no_smt1_skips_those_files(self):
+        if not shutil.which("z3"):
+            self.skipTest("z3 is not installed")
+        run = self.bench_run("--solver", "torva:fast", "--solver", "z3", "--no-plots", self.bench)
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        row = run.row("z3", "c_sat.smt")
+        self.assertEqual((row["status"], row["answer"], row["note"]), ("skipped", "none", "z3 does not read SMT-LIB 1"))
+        line = run.summary()["z3"]
+        self.assertEqual((line["solved"], line["skipped"], line["sat"], line["unsat"]), (3, 1, 2, 1))
+        z3_cpu = sum(float(r["seconds"]) for r in run.rows() if r["solver"] == "z3")
+        self.assertAlmostEqual(line["PAR-2"], z3_cpu, delta=0.06)
+
+
+class Resume(BenchRunCase):
+    """The CSV is the memory of earlier runs."""
+
+    def test_second_run_runs_nothing_new(self):
+        args = ["--solver", "torva:fast", "--solver", "torva:spec", "--no-plots", self.bench]
+        first = self.bench_run(*args)
+        self.assertEqual(first.code, 0, first.stdout + first.stderr)
+        self.assertRunCount(first, 8, 0)
+        with open(os.path.join(first.out_dir, "runs.csv")) as f:
+            before = f.read()
+        second = self.bench_run(*args)
+        self.assertEqual(second.code, 0, second.stdout + second.stderr)
+        self.assertRunCount(second, 0, 8)
+        with open(os.path.join(second.out_dir, "runs.csv")) as f:
+            self.assertEqual(f.read(), before)
+        self.assertEqual(second.summary(), first.summary())
+
+        # One more solver: only its runs are new.
+        third = self.bench_run("--solver", "torva:clauses", *args)
+        self.assertRunCount(third, 4, 8)
+        self.assertEqual(len(third.rows()), 12)
+        self.assertEqual(list(third.summary()), ["torva:clauses", "torva:fast", "torva:spec"])
+
+        # Another timeout runs everything again; the newer rows win.
+        fourth = self.bench_run("--timeout", "5", *args)
+        self.assertRunCount(fourth, 8, 0)
+        self.assertEqual(len(fourth.rows()), 20)
+        self.assertIn("timeout 5 s CPU", fourth.stdout)
+        self.assertEqual(fourth.summary()["torva:fast"]["solved"], 4)
+
+        # --fresh starts a new CSV.
+        fifth = self.bench_run("--fresh", *args)
+        self.assertRunCount(fifth, 8, 0)
+        self.assertEqual(len(fifth.rows()), 8)
+
+    def test_interrupted_run_keeps_its_rows(self):
+        spin = fake_solver(self.tmp, "spin.sh", "while :; do :; done")
+        out_dir = os.path.join(self.tmp, "out")
+        command = [sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", out_dir, "--jobs", "1",
+                   "--timeout", "1", "--no-plots", "--solver", "torva:fast", "--solver", "spin=%s {file}" % spin,
+                   self.bench]
+        proc = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                env=dict(os.environ, NO_COLOR="1"))
+        csv_path = os.path.join(out_dir, "runs.csv")
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            if os.path.exists(csv_path):
+                with open(csv_path) as f:
+                    if len(f.read().splitlines()) >= 3:
+                        break
+            time.sleep(0.05)
+        proc.send_signal(signal.SIGINT)
+        stdout, stderr = proc.communicate(timeout=60)
+        self.assertEqual(proc.returncode, 130, stdout + stderr)
+        self.assertIn("interrupted", stderr)
+        with open(csv_path, newline="") as f:
+            kept = list(csv.DictReader(f))
+        self.assertGreaterEqual(len(kept), 2)
+        self.assertLess(len(kept), 8)
+        for row in kept:
+            self.assertIn(row["status"], ("solved", "timeout"), row)
+        again = self.bench_run("--jobs", "1", "--timeout", "1", "--no-plots", "--solver", "torva:fast",
+                               "--solver", "spin=%s {file}" % spin, self.bench)
+        self.assertRunCount(again, 8 - len(kept), len(kept))
+        self.assertEqual(len(again.rows()), 8)
+        table = again.summary()
+        self.assertEqual((table["torva:fast"]["solved"], table["spin"]["timeouts"]), (4, 4))
+
+
+class Plots(BenchRunCase):
+    """The pictures, where gnuplot is installed."""
+
+    def setUp(self):
+        if not shutil.which("gnuplot"):
+            self.skipTest("gnuplot is not installed")
+        super().setUp()
+
+    def assertPng(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        self.assertTrue(data.startswith(b"\x89PNG\r\n\x1a\n"), path)
+        self.assertGreater(len(data), 5000, path)
+
+    def test_cactus_and_scatter_plots(self):
+        liar = fake_solver(self.tmp, "liar.sh", "echo sat")
+        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:spec", "--solver", "my-liar=%s" % liar,
+                             self.bench)
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        names = ["cactus.png", "scatter-torva_fast-vs-torva_spec.png", "scatter-torva_fast-vs-my-liar.png"]
+        self.assertEqual(sorted(n for n in os.listdir(run.out_dir) if n.endswith(".png")), sorted(names))
+        for name in names:
+            self.assertPng(os.path.join(run.out_dir, name))
+            self.assertIn(os.path.join(run.out_dir, name), run.stdout)
+
+        # Redrawn from the CSV alone, for a subset of the solvers.
+        for name in names:
+            os.remove(os.path.join(run.out_dir, name))
+        redraw = subprocess.run([sys.executable, SCRIPT, "--plots-only", "--out", run.out_dir,
+                                 "--solver", "torva:fast", "--solver", "torva:spec"],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                env=dict(os.environ, NO_COLOR="1"))
+        self.assertEqual(redraw.returncode, 0, redraw.stdout + redraw.stderr)
+        self.assertPng(os.path.join(run.out_dir, "cactus.png"))
+        self.assertPng(os.path.join(run.out_dir, "scatter-torva_fast-vs-torva_spec.png"))
+        self.assertFalse(os.path.exists(os.path.join(run.out_dir, "scatter-torva_fast-vs-my-liar.png")))
+        self.assertEqual(Run(redraw, run.out_dir).summary(), {k: v for k, v in run.summary().items()
+                                                              if k != "my-liar"})
+
+
+def main():
+    global TORVA, SCRIPT
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--torva", required=True)
+    parser.add_argument("--script", required=True)
+    parser.add_argument("group", choices=["Runs", "Classes", "Resume", "Plots"])
+    args = parser.parse_args()
+    TORVA, SCRIPT = os.path.abspath(args.torva), os.path.abspath(args.script)
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(globals()[args.group])
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    if result.testsRun and len(result.skipped) == result.testsRun:
+        return 77
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
