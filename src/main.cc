@@ -7,6 +7,7 @@
 
 #include "driver/limits.h"
 #include "driver/options.h"
+#include "driver/progress_line.h"
 #include "driver/quiet_output.h"
 #include "driver/report.h"
 #include "driver/runs.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     torva::driver::limitMemoryToPhysical();
     torva::driver::installTimeLimit(options);
     if (options.quiet && options.reader != torva::driver::Reader::Script) torva::driver::keepOnlyAnswerLines();
+    torva::driver::startProgressLine(options);
     try {
         if (!options.dimacs.empty()) return torva::driver::runDimacs(options);
         switch (options.reader) {

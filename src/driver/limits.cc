@@ -2,6 +2,9 @@
 // in the middle of any library call.
 #include "driver/limits.h"
 
+#include "driver/progress_line.h"
+#include "driver/raw_write.h"
+
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/time.h>
@@ -21,19 +24,10 @@ const char* unknownAnswer(const Options& options) {
     return options.reader == Reader::Script ? "unknown\n" : "Result: UNKNOWN\n";
 }
 
-void writeAll(int fd, const char* text) {
-    size_t left = std::strlen(text);
-    while (left > 0) {
-        ssize_t n = write(fd, text, left);
-        if (n <= 0) return;
-        text += n;
-        left -= static_cast<size_t>(n);
-    }
-}
-
 void onTimeLimit(int) {
-    writeAll(STDOUT_FILENO, answerText);
-    writeAll(STDERR_FILENO, reasonText);
+    eraseProgressLineNow();
+    writeAll(STDOUT_FILENO, answerText, std::strlen(answerText));
+    writeAll(STDERR_FILENO, reasonText, std::strlen(reasonText));
     _exit(0);
 }
 

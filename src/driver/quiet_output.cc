@@ -2,6 +2,8 @@
 // line and forwards it to file descriptor 1 unless it is a report line.
 #include "driver/quiet_output.h"
 
+#include "driver/raw_write.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,15 +23,6 @@ bool isReportLine(const std::string& line) {
     return false;
 }
 
-void writeAll(const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(1, data, size);
-        if (n <= 0) return;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-}
-
 // The line being collected; never destroyed, because the exit-time flush of
 // stdio can still write through the stream after static destructors ran.
 std::string& pending = *new std::string;
@@ -42,7 +35,7 @@ ssize_t filterWrite(void*, const char* data, size_t size) {
         }
         if (!isReportLine(pending)) {
             pending += '\n';
-            writeAll(pending.data(), pending.size());
+            writeAll(STDOUT_FILENO, pending.data(), pending.size());
         }
         pending.clear();
     }
@@ -50,7 +43,7 @@ ssize_t filterWrite(void*, const char* data, size_t size) {
 }
 
 int filterClose(void*) {
-    if (!pending.empty() && !isReportLine(pending)) writeAll(pending.data(), pending.size());
+    if (!pending.empty() && !isReportLine(pending)) writeAll(STDOUT_FILENO, pending.data(), pending.size());
     pending.clear();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config.h"
+#include "driver/progress_line.h"
 #include "driver/report.h"
 #include "driver/runs.h"
 #include "frontend/extended/benchmark.h"
@@ -79,6 +80,7 @@ int runBenchmark(const Options& options) {
     std::puts("Read SMTLIB-Input\n");
     std::string path = options.input;
     bool parsed = parseSMT(S, &path[0]);
+    stopProgressLine();
     if (!parsed) std::puts("Error: Parsing SM_T failed!");
     std::vector<DeclaredSymbol> symbols;
     if (parsed && (options.printModel || options.checkModel)) symbols = declaredSymbols();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/progress_line.h"
 #include "driver/report.h"
 #include "driver/runs.h"
 #include "frontend/extended/benchmark.h"
@@ -41,12 +42,16 @@ int runExtended(const Options& options) {
     solveOptions.engine = options.engine;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
-    solveOptions.beforeSolve = [&] { solveStart = userTime(); };
+    solveOptions.beforeSolve = [&] {
+        stopProgressLine();
+        solveStart = userTime();
+    };
     solveOptions.afterSolve = [&](Solver& S, bool satisfiable) {
         searched = true;
         printRunReport(S, satisfiable, solveStart, !options.quiet);
     };
     terms::CheckOutcome outcome = solveGraph(store, benchmark.assertions, solveOptions);
+    stopProgressLine();
     if (!searched) {
         std::puts("Result: UNSAT");
         return 20;

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <new>
 
+#include "containers/progress.h"
 #include "driver/limits.h"
+#include "driver/progress_line.h"
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
 #include "generator/graph_solve.h"
@@ -29,6 +31,7 @@ int runScript(const Options& options) {
         solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
         solveOptions.printStats = options.printStats || options.verbose;
         solveOptions.verbosity = options.verbose ? 1 : 0;
+        solveOptions.beforeSolve = stopProgressLine;
         if (options.memoryLimitMB == 0) return solveGraph(store, assertions, solveOptions);
         try {
             return solveGraph(store, assertions, solveOptions);
@@ -54,7 +57,10 @@ bool readInput(const std::string& path, std::string& text, std::string& error) {
     }
     char buffer[1 << 16];
     ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+        progress::noteBytesRead(n);
+        text.append(buffer, static_cast<size_t>(n));
+    }
     int readErrno = errno;
     if (fd != STDIN_FILENO) close(fd);
     if (n < 0) {

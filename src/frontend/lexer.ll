@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "containers/progress.h"
 #include "frontend/lexer.h"
 #include "frontend/parser.h"
 
@@ -21,6 +22,7 @@ const char* yyfilename = "";
     do {                                                                                 \
         (result) = static_cast<int>(std::fread(buf, 1, static_cast<size_t>(max_size), yyin)); \
         if ((result) == 0 && std::ferror(yyin)) YY_FATAL_ERROR("input in flex scanner failed"); \
+        progress::noteBytesRead(result);                                                  \
     } while (0)
 
 namespace {

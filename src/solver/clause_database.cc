@@ -2,6 +2,7 @@
 // every clause of two or more literals is watched by its first two literals;
 // the literal counters track the sizes of attached clauses.
 #include "config.h"
+#include "containers/progress.h"
 #include "solver/solver.h"
 
 Solver::Solver(int nPrio)
@@ -104,6 +105,7 @@ bool Solver::addClause(vec<Lit>& ps) {
     Clause* c = Clause_new(ps, false);
     clauses.push(c);
     attachClause(*c);
+    progress::noteClauses(static_cast<uint64_t>(clauses.size()));
     return true;
 }
 

@@ -19,6 +19,8 @@
 
 #include "terms/term_store.h"
 
+#include "containers/progress.h"
+
 namespace torva::terms {
 namespace {
 
@@ -173,6 +175,7 @@ struct TermStore::Impl {
         uint32_t address = allocate(words);
         auto id = static_cast<TermId>(location.size());
         location.push_back(address);
+        progress::noteNodes(location.size());
         uint32_t* p = node(id);
         p[0] = static_cast<uint32_t>(kind) | numIndices << 6 | argsField << 8;
         p[1] = sort;

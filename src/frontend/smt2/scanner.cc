@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "containers/progress.h"
+
 namespace torva::smt2 {
 namespace {
 
@@ -79,6 +81,7 @@ bool Scanner::fill() {
     for (;;) {
         ssize_t n = read(fd_, buffer_.get() + end_, capacity_ - end_);
         if (n > 0) {
+            progress::noteBytesRead(n);
             end_ += static_cast<size_t>(n);
             return true;
         }
