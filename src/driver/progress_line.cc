@@ -51,15 +51,6 @@ ssize_t writeStdout(void*, const char* data, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
-void shareTerminalWithStdout() {
-    std::fflush(stdout);
-    cookie_io_functions_t functions{nullptr, writeStdout, nullptr, nullptr};
-    FILE* shared = fopencookie(nullptr, "w", functions);
-    if (shared == nullptr) return;
-    setvbuf(shared, nullptr, _IOLBF, 0);
-    stdout = shared;
-}
-
 std::string megabytes(uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
@@ -95,7 +86,7 @@ void startProgressLine(const Options& options) {
     if (meter != nullptr || options.quiet || !isatty(STDERR_FILENO)) return;
     meter = new Meter;
     meter->inputSize = inputSize(options.input);
-    if (isatty(STDOUT_FILENO)) shareTerminalWithStdout();
+    if (isatty(STDOUT_FILENO)) replaceStdout(writeStdout);
     meter->thread = std::thread(run, std::ref(*meter));
     std::atexit(stopProgressLine);
 }

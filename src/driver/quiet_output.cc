@@ -1,5 +1,6 @@
-// The quiet stream: a cookie stream in place of stdout that collects each
-// line and forwards it to file descriptor 1 unless it is a report line.
+// The quiet stream: a stream in place of stdout that collects each line and
+// forwards it to file descriptor 1 unless it is a report line. A last line
+// without its newline is never forwarded.
 #include "driver/quiet_output.h"
 
 #include "driver/raw_write.h"
@@ -42,20 +43,8 @@ ssize_t filterWrite(void*, const char* data, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
-int filterClose(void*) {
-    if (!pending.empty() && !isReportLine(pending)) writeAll(STDOUT_FILENO, pending.data(), pending.size());
-    pending.clear();
-    return 0;
-}
 }  // namespace
 
-void keepOnlyAnswerLines() {
-    std::fflush(stdout);
-    cookie_io_functions_t functions{nullptr, filterWrite, nullptr, filterClose};
-    FILE* quiet = fopencookie(nullptr, "w", functions);
-    if (quiet == nullptr) return;
-    setvbuf(quiet, nullptr, _IOLBF, 0);
-    stdout = quiet;
-}
+void keepOnlyAnswerLines() { replaceStdout(filterWrite); }
 
 }  // namespace torva::driver

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdio>
 
 namespace torva::driver {
 
@@ -16,6 +17,17 @@ inline void writeAll(int fd, const char* data, size_t size) {
         data += n;
         size -= static_cast<size_t>(n);
     }
+}
+
+// Puts a line-buffered stream in place of stdout whose bytes go to write
+// (which forwards them with writeAll). The stream stays open to the end.
+inline void replaceStdout(cookie_write_function_t* write) {
+    std::fflush(stdout);
+    cookie_io_functions_t functions{nullptr, write, nullptr, nullptr};
+    FILE* stream = fopencookie(nullptr, "w", functions);
+    if (stream == nullptr) return;
+    setvbuf(stream, nullptr, _IOLBF, 0);
+    stdout = stream;
 }
 
 }  // namespace torva::driver
