@@ -56,6 +56,9 @@ const char kUsage[] =
     "                     benchmark, with -m its model lines); errors still go\n"
     "                     to standard error\n"
     "      --stats        the simplification's statistics on standard error\n"
+    "      --no-incremental  solve every check of a script from scratch (by\n"
+    "                     default the second and later checks reuse one solver:\n"
+    "                     what it encoded and learnt stays across push and pop)\n"
     "      --dimacs OUT   write the bit-blasted problem (every operation as\n"
     "                     clauses; of a script, its first check-sat) to OUT as\n"
     "                     DIMACS CNF, with 'c NAME v1 v2 ...' lines naming the\n"
@@ -75,6 +78,7 @@ enum LongOnly {
     kVersion,
     kMemoryLimit,
     kListSettings,
+    kNoIncremental,
 };
 
 void printUsage() { std::fputs(kUsage, stdout); }
@@ -132,6 +136,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"time-limit", required_argument, nullptr, 't'},
         {"memory-limit", required_argument, nullptr, kMemoryLimit},
         {"list-settings", no_argument, nullptr, kListSettings},
+        {"no-incremental", no_argument, nullptr, kNoIncremental},
         {"verbose", no_argument, nullptr, 'v'},
         {"quiet", no_argument, nullptr, 'q'},
         {nullptr, 0, nullptr, 0},
@@ -159,6 +164,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
                 assignments.push_back(optarg);
                 break;
             case kListSettings: listSettings = true; break;
+            case kNoIncremental: options.incremental = false; break;
             case 'v': options.verbose = true; break;
             case 'q': options.quiet = true; break;
             case kStats: options.printStats = true; break;

@@ -29,6 +29,7 @@ struct Options {
     bool printStats = false;  // --stats: the simplification's statistics
     bool verbose = false;     // -v: progress table and statistics on standard error
     bool quiet = false;       // -q: the answer only
+    bool incremental = true;  // --no-incremental: every check of a script from scratch
     // --preset; spec for an SMT-LIB 1 benchmark, fast on the term-graph
     // paths. A preset other than spec moves a benchmark onto the term graph.
     Preset preset = Preset::Spec;

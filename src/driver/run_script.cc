@@ -1,12 +1,14 @@
 // The SMT-LIB 2 run: the script reader executes command by command and asks
-// the graph engine for every check; responses go to standard output. Under
-// --memory-limit a check that runs out of memory is answered unknown.
+// the graph engine for every check, incrementally from the second check on;
+// responses go to standard output. Under --memory-limit a check that runs
+// out of memory is answered unknown.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "containers/progress.h"
@@ -15,8 +17,29 @@
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
 #include "generator/graph_solve.h"
+#include "generator/incremental_solve.h"
 
 namespace torva::driver {
+
+namespace {
+
+// A check that runs out of memory under --memory-limit is answered unknown.
+template <class Check>
+terms::CheckOutcome withinMemory(const Options& options, Check check, const std::function<void()>& onFailure) {
+    if (options.memoryLimitMB == 0) return check();
+    try {
+        return check();
+    } catch (const std::bad_alloc&) {
+        onFailure();
+        terms::CheckOutcome outcome;
+        outcome.answer = terms::Answer::Unknown;
+        outcome.reason = "memout";
+        printMemoryLimitReason(options);
+        return outcome;
+    }
+}
+
+}  // namespace
 
 int runScript(const Options& options) {
     int fd = options.input == "-" ? STDIN_FILENO : open(options.input.c_str(), O_RDONLY);
@@ -24,25 +47,28 @@ int runScript(const Options& options) {
         std::printf("(error \"cannot open %s: %s\")\n", options.input.c_str(), std::strerror(errno));
         return 1;
     }
-    terms::CheckFunction check = [&](terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
-        GraphSolveOptions solveOptions;
-        solveOptions.search = options.search;
-        solveOptions.engine = options.engine;
-        solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
-        solveOptions.printStats = options.printStats || options.verbose;
-        solveOptions.verbosity = options.verbose ? 1 : 0;
-        solveOptions.beforeSolve = stopProgressLine;
-        if (options.memoryLimitMB == 0) return solveGraph(store, assertions, solveOptions);
-        try {
-            return solveGraph(store, assertions, solveOptions);
-        } catch (const std::bad_alloc&) {
-            // the check is answered unknown; the script goes on
-            terms::CheckOutcome outcome;
-            outcome.answer = terms::Answer::Unknown;
-            outcome.reason = "memout";
-            printMemoryLimitReason(options);
-            return outcome;
+    GraphSolveOptions solveOptions;
+    solveOptions.search = options.search;
+    solveOptions.engine = options.engine;
+    solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
+    solveOptions.printStats = options.printStats || options.verbose;
+    solveOptions.verbosity = options.verbose ? 1 : 0;
+    solveOptions.beforeSolve = stopProgressLine;
+    IncrementalSolve incremental(solveOptions);
+    // The first check of a session that has neither pushed nor assumed is
+    // solved on its own, with the word-level simplification; every later
+    // one by the incremental solver (unless --no-incremental).
+    bool pastFirst = false;
+    terms::QueryFunction check = [&](terms::TermStore& store, const terms::CheckQuery& query) {
+        bool alone = !options.incremental ||
+                     (!pastFirst && query.permanent == query.assertions.size() && query.assumptions.empty());
+        pastFirst = true;
+        if (alone) {
+            terms::QueryFunction afresh = terms::everyQueryAfresh(
+                [&](terms::TermStore& s, const std::vector<terms::TermId>& all) { return solveGraph(s, all, solveOptions); });
+            return withinMemory(options, [&] { return afresh(store, query); }, [] {});
         }
+        return withinMemory(options, [&] { return incremental.check(store, query); }, [&] { incremental.reset(); });
     };
     int status = smt2::runScript(fd, check, stdout);
     if (fd != STDIN_FILENO) close(fd);

@@ -1,4 +1,5 @@
-// The CaDiCaL back end. Variable v of the solver is CaDiCaL variable v + 1;
+// The CaDiCaL back end, kept quiet (its messages would run into the answers
+// on standard output). Variable v of the solver is CaDiCaL variable v + 1;
 // the level-0 trail goes over as unit clauses, then the problem and learnt
 // clauses. The built-in solver's own state is not touched except for its
 // model and ok.
@@ -7,11 +8,18 @@
 #include <cadical.hpp>
 
 namespace {
+void addClause(CaDiCaL::Solver& engine, const Clause& c) {
+    for (int i = 0; i < c.size(); i++) engine.add(dimacsLit(c[i]));
+    engine.add(0);
+}
+
 void addClauses(CaDiCaL::Solver& engine, const vec<Clause*>& clauses) {
-    for (const Clause* c : clauses) {
-        for (int i = 0; i < c->size(); i++) engine.add(dimacsLit((*c)[i]));
-        engine.add(0);
-    }
+    for (const Clause* c : clauses) addClause(engine, *c);
+}
+
+void readModel(CaDiCaL::Solver& engine, Solver& S) {
+    S.model.growTo(S.nVars());
+    for (int v = 0; v < S.nVars(); v++) S.model[v] = engine.val(v + 1) > 0 ? l_True : l_False;
 }
 }  // namespace
 
@@ -20,6 +28,7 @@ bool solveWithCadical(Solver& S) {
     S.model.clear();
     if (!S.okay()) return false;
     CaDiCaL::Solver engine;
+    engine.set("quiet", 1);
     if (S.nVars() > 0) engine.reserve(S.nVars());
     for (int i = 0; i < S.trail.size(); i++) {
         engine.add(dimacsLit(S.trail[i]));
@@ -33,7 +42,33 @@ bool solveWithCadical(Solver& S) {
         S.ok = false;
         return false;
     }
-    S.model.growTo(S.nVars());
-    for (int v = 0; v < S.nVars(); v++) S.model[v] = engine.val(v + 1) > 0 ? l_True : l_False;
+    readModel(engine, S);
     return true;
+}
+
+CadicalSession::CadicalSession() : engine_(std::make_unique<CaDiCaL::Solver>()) { engine_->set("quiet", 1); }
+
+CadicalSession::~CadicalSession() = default;
+
+bool CadicalSession::solve(Solver& S, const vec<Lit>& assumptions) {
+    TORVA_CHECK(S.modules.empty() && S.decisionLevel() == 0, "Solver");
+    S.model.clear();
+    S.conflict.clear();
+    if (!S.okay()) return false;
+    for (; trailSent_ < S.trail.size(); trailSent_++) {
+        engine_->add(dimacsLit(S.trail[trailSent_]));
+        engine_->add(0);
+    }
+    for (; clausesSent_ < S.clauses.size(); clausesSent_++) addClause(*engine_, *S.clauses[clausesSent_]);
+    for (int i = 0; i < assumptions.size(); i++) engine_->assume(dimacsLit(assumptions[i]));
+    int result = engine_->solve();
+    TORVA_CHECK(result == 10 || result == 20, "Solver");
+    if (result == 10) {
+        readModel(*engine_, S);
+        return true;
+    }
+    for (int i = 0; i < assumptions.size(); i++)
+        if (engine_->failed(dimacsLit(assumptions[i]))) S.conflict.push(~assumptions[i]);
+    if (S.conflict.size() == 0) S.ok = false;
+    return false;
 }

@@ -4,8 +4,38 @@
 // solver without modules, at decision level 0.
 #pragma once
 
+#include <memory>
+
 #include "solver/solver.h"
+
+namespace CaDiCaL {
+class Solver;
+}
 
 // True when satisfiable (the solver's model then holds a value for every
 // variable); false when unsatisfiable (ok is then cleared).
 bool solveWithCadical(Solver& S);
+
+// CaDiCaL across many checks of one growing problem: every call hands over
+// what the solver gained since the last one (level-0 units, problem
+// clauses; the solver itself never searches, so its clause list only grows)
+// and solves under assumptions. What CaDiCaL learnt stays for the next call.
+class CadicalSession {
+public:
+    CadicalSession();
+    ~CadicalSession();
+    CadicalSession(const CadicalSession&) = delete;
+    CadicalSession& operator=(const CadicalSession&) = delete;
+
+    // True when satisfiable under the assumptions (the solver's model then
+    // holds every variable). False otherwise, with S.conflict holding the
+    // negations of the assumptions the refutation used, as the built-in
+    // solver leaves it; when none was used the clauses alone are
+    // unsatisfiable and S.ok is cleared.
+    bool solve(Solver& S, const vec<Lit>& assumptions);
+
+private:
+    std::unique_ptr<CaDiCaL::Solver> engine_;
+    int trailSent_ = 0;
+    int clausesSent_ = 0;
+};

@@ -25,9 +25,32 @@ struct CheckOutcome {
     Answer answer = Answer::Unknown;
     Model model;              // Sat only; checked against every assertion
     std::string reason;       // Unknown only: why
+    // Unsat only: the positions of assertions and of assumptions that are
+    // unsatisfiable together with the permanent assertions (all of them
+    // when the check cannot tell which).
+    std::vector<size_t> coreAssertions;
+    std::vector<size_t> coreAssumptions;
 };
 
 // Decides the conjunction of the assertions (all Boolean terms of the store).
 using CheckFunction = std::function<CheckOutcome(TermStore&, const std::vector<TermId>&)>;
+
+// One check of a session that goes on after it: the live assertions, oldest
+// first, of which the first `permanent` stay asserted until `generation`
+// changes (the session withdraws assertions below that line, or replaces
+// the store, only by changing it), and the assumptions of this check alone.
+struct CheckQuery {
+    const std::vector<TermId>& assertions;
+    size_t permanent;
+    uint64_t generation;
+    const std::vector<TermId>& assumptions;
+};
+
+// Decides the assertions and assumptions of a query together.
+using QueryFunction = std::function<CheckOutcome(TermStore&, const CheckQuery&)>;
+
+// A query function that hands every query, assertions and assumptions as
+// one list, to a check function.
+QueryFunction everyQueryAfresh(CheckFunction check);
 
 }  // namespace torva::terms

@@ -24,8 +24,8 @@ TEST(Smt2Run, ExampleScriptAnswersValuesAndModel) {
               "unsat\n"
               "sat\n"
               "(\n"
-              "  (define-fun a () (_ BitVec 8) #b00111100)\n"
-              "  (define-fun b () (_ BitVec 8) #b00101000)\n"
+              "  (define-fun a () (_ BitVec 8) #b10111100)\n"
+              "  (define-fun b () (_ BitVec 8) #b10101000)\n"
               ")\n");
     EXPECT_EQ(run.err, "");
 }

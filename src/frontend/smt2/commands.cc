@@ -36,7 +36,7 @@ std::string quoted(std::string_view text) {
 
 }  // namespace
 
-Session::Session(terms::CheckFunction check, std::FILE* out)
+Session::Session(terms::QueryFunction check, std::FILE* out)
     : check_(std::move(check)),
       initialOut_(out),
       out_(out),
@@ -358,9 +358,8 @@ void Session::runCheckSat(bool withAssumptions) {
 }
 
 void Session::check(const std::vector<TermId>& assumptions) {
-    std::vector<TermId> query(assertions_);
-    query.insert(query.end(), assumptions.begin(), assumptions.end());
-    terms::CheckOutcome outcome = check_(*store_, query);
+    size_t permanent = levels_.empty() ? assertions_.size() : levels_.front().assertions;
+    terms::CheckOutcome outcome = check_(*store_, terms::CheckQuery{assertions_, permanent, generation_, assumptions});
     modelValid_ = outcome.answer == terms::Answer::Sat;
     model_ = modelValid_ ? std::move(outcome.model) : terms::Model();
     lastUnknown_ = outcome.answer == terms::Answer::Unknown;
@@ -443,6 +442,7 @@ void Session::resetAssertions() {
     pop(depth_);
     truncateTo(Level{0, 0, 0, 0, 0});
     modelValid_ = false;
+    ++generation_;
 }
 
 void Session::reset() {

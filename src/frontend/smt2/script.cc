@@ -6,6 +6,9 @@
 namespace torva::smt2 {
 
 Script::Script(terms::CheckFunction check, std::FILE* out)
+    : session_(std::make_unique<Session>(terms::everyQueryAfresh(std::move(check)), out)) {}
+
+Script::Script(terms::QueryFunction check, std::FILE* out)
     : session_(std::make_unique<Session>(std::move(check), out)) {}
 
 Script::~Script() = default;
@@ -17,5 +20,7 @@ const terms::TermStore& Script::store() const { return session_->store(); }
 size_t Script::tableBytes() const { return session_->tableBytes(); }
 
 int runScript(int fd, const terms::CheckFunction& check, std::FILE* out) { return Script(check, out).run(fd); }
+
+int runScript(int fd, const terms::QueryFunction& check, std::FILE* out) { return Script(check, out).run(fd); }
 
 }  // namespace torva::smt2

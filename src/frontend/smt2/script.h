@@ -21,6 +21,8 @@ public:
     // Responses go to `out` (which also stands for "stdout" as an output
     // channel) until the script names another channel.
     Script(terms::CheckFunction check, std::FILE* out);
+    // The same with a check function that is told which assertions stay.
+    Script(terms::QueryFunction check, std::FILE* out);
     ~Script();
     Script(const Script&) = delete;
     Script& operator=(const Script&) = delete;
@@ -42,5 +44,6 @@ private:
 
 // Script(check, out).run(fd).
 int runScript(int fd, const terms::CheckFunction& check, std::FILE* out);
+int runScript(int fd, const terms::QueryFunction& check, std::FILE* out);
 
 }  // namespace torva::smt2

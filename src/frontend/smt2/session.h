@@ -73,7 +73,7 @@ struct Frame {
 
 class Session {
 public:
-    Session(terms::CheckFunction check, std::FILE* out);
+    Session(terms::QueryFunction check, std::FILE* out);
     ~Session();
 
     int run(int fd);
@@ -144,7 +144,7 @@ private:
     std::string sortName(Sort sort) const;
     std::string symbolText(uint32_t symbol) const;
 
-    terms::CheckFunction check_;
+    terms::QueryFunction check_;
     std::FILE* const initialOut_;
     std::FILE* out_;
     std::FILE* diagnostic_;  // kept open as set; errors go to out_
@@ -158,6 +158,10 @@ private:
     std::vector<TermId> assertions_;
     std::vector<Level> levels_;
     uint64_t depth_ = 0;
+    // Changes whenever assertions at level 0 are withdrawn or the store is
+    // replaced: what the check function keeps of the permanent assertions
+    // is then stale.
+    uint64_t generation_ = 0;
 
     std::vector<Frame> frames_;
     std::vector<TermId> operands_;
