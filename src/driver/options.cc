@@ -59,6 +59,8 @@ const char kUsage[] =
     "      --no-incremental  solve every check of a script from scratch (by\n"
     "                     default the second and later checks reuse one solver:\n"
     "                     what it encoded and learnt stays across push and pop)\n"
+    "      --exit-on-error  end a script at its first error (by default the\n"
+    "                     error is answered and the next command read)\n"
     "      --dimacs OUT   write the bit-blasted problem (every operation as\n"
     "                     clauses; of a script, its first check-sat) to OUT as\n"
     "                     DIMACS CNF, with 'c NAME v1 v2 ...' lines naming the\n"
@@ -79,6 +81,7 @@ enum LongOnly {
     kMemoryLimit,
     kListSettings,
     kNoIncremental,
+    kExitOnError,
 };
 
 void printUsage() { std::fputs(kUsage, stdout); }
@@ -137,6 +140,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         {"memory-limit", required_argument, nullptr, kMemoryLimit},
         {"list-settings", no_argument, nullptr, kListSettings},
         {"no-incremental", no_argument, nullptr, kNoIncremental},
+        {"exit-on-error", no_argument, nullptr, kExitOnError},
         {"verbose", no_argument, nullptr, 'v'},
         {"quiet", no_argument, nullptr, 'q'},
         {nullptr, 0, nullptr, 0},
@@ -165,6 +169,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
                 break;
             case kListSettings: listSettings = true; break;
             case kNoIncremental: options.incremental = false; break;
+            case kExitOnError: options.exitOnError = true; break;
             case 'v': options.verbose = true; break;
             case 'q': options.quiet = true; break;
             case kStats: options.printStats = true; break;

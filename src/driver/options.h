@@ -30,6 +30,7 @@ struct Options {
     bool verbose = false;     // -v: progress table and statistics on standard error
     bool quiet = false;       // -q: the answer only
     bool incremental = true;  // --no-incremental: every check of a script from scratch
+    bool exitOnError = false; // --exit-on-error: a script ends at its first error
     // --preset; spec for an SMT-LIB 1 benchmark, fast on the term-graph
     // paths. A preset other than spec moves a benchmark onto the term graph.
     Preset preset = Preset::Spec;

@@ -70,7 +70,10 @@ int runScript(const Options& options) {
         }
         return withinMemory(options, [&] { return incremental.check(store, query); }, [&] { incremental.reset(); });
     };
-    int status = smt2::runScript(fd, check, stdout);
+    smt2::Script script(check, stdout);
+    script.setErrorBehavior(options.exitOnError ? smt2::ErrorBehavior::ImmediateExit
+                                                : smt2::ErrorBehavior::ContinuedExecution);
+    int status = script.run(fd);
     if (fd != STDIN_FILENO) close(fd);
     return status;
 }

@@ -56,30 +56,51 @@ size_t Session::tableBytes() const {
            (scanner_ ? scanner_->bufferBytes() : 0);
 }
 
+// Each command runs on its own: an error is answered with (error "...") and,
+// under continued execution, the rest of the command is skipped and the
+// next one read. A lexical error (the input cannot be tokenised on) and
+// running out of memory end the script whatever the error behaviour.
 int Session::run(int fd) {
     scanner_ = std::make_unique<Scanner>(fd);
-    uint32_t line = 1, column = 1;
-    std::string message;
-    try {
-        while (runCommand()) {
+    for (;;) {
+        uint32_t line = 1, column = 1;
+        std::string message;
+        bool fatal = errorBehavior_ == ErrorBehavior::ImmediateExit;
+        try {
+            if (!runCommand()) return hadError_ ? 1 : status_;
+            continue;
+        } catch (const ScriptError& e) {
+            line = e.line;
+            column = e.column;
+            message = e.message;
+            fatal = fatal || e.lexical;
+        } catch (const std::bad_alloc&) {
+            // Written without building a string: memory is exhausted.
+            std::fprintf(out_, "(error \"%u:%u: out of memory\")\n", commandLine_, commandColumn_);
+            std::fflush(out_);
+            return 1;
+        } catch (const std::exception& e) {
+            line = commandLine_;
+            column = commandColumn_;
+            message = e.what();
         }
-        return status_;
-    } catch (const ScriptError& e) {
-        line = e.line;
-        column = e.column;
-        message = e.message;
-    } catch (const std::bad_alloc&) {
-        // Written without building a string: memory is exhausted.
-        std::fprintf(out_, "(error \"%u:%u: out of memory\")\n", commandLine_, commandColumn_);
-        std::fflush(out_);
-        return 1;
-    } catch (const std::exception& e) {
-        line = commandLine_;
-        column = commandColumn_;
-        message = e.what();
+        respond("(error " + quoted(std::to_string(line) + ":" + std::to_string(column) + ": " + message) + ")");
+        hadError_ = true;
+        if (fatal) return 1;
+        recoverFromError();
     }
-    respond("(error " + quoted(std::to_string(line) + ":" + std::to_string(column) + ": " + message) + ")");
-    return 1;
+}
+
+// Skips the rest of the failed command and drops what reading it left
+// half-built: open frames, operands, let bindings, a capture.
+void Session::recoverFromError() {
+    scanner_->capture(nullptr);
+    frames_.clear();
+    operands_.clear();
+    abandonBindings();
+    inParameterizedBody_ = false;
+    while (scanner_->depth() > 0 && next().kind != TokenKind::End) {
+    }
 }
 
 void Session::fail(uint32_t line, uint32_t column, std::string message) const {
@@ -169,6 +190,8 @@ bool Session::runCommand() {
         case Word::GetModel: runGetModel(); break;
         case Word::GetValue: runGetValue(); break;
         case Word::GetAssignment: runGetAssignment(); break;
+        case Word::GetUnsatCore: runGetUnsatCore(); break;
+        case Word::GetUnsatAssumptions: runGetUnsatAssumptions(); break;
         case Word::Echo: runEcho(); break;
         case Word::Reset:
             expectClose();
@@ -205,11 +228,15 @@ void Session::runSetOption() {
     Token key = expect(TokenKind::Keyword, "an option keyword");
     const std::string option(key.text());
     Token value = next();
-    if (option == "print-success" || option == "produce-models" || option == "produce-assignments") {
+    if (option == "print-success" || option == "produce-models" || option == "produce-assignments" ||
+        option == "produce-unsat-cores" || option == "produce-unsat-assumptions") {
         Word w = value.kind == TokenKind::Symbol ? symbols_[symbolId(value)].word : Word::None;
         if (w != Word::True && w != Word::False) fail(value, "option :" + option + " expects true or false");
         expectClose();
-        if (option == "print-success") printSuccess_ = w == Word::True;
+        bool on = w == Word::True;
+        if (option == "print-success") printSuccess_ = on;
+        if (option == "produce-unsat-cores") produceUnsatCores_ = on;
+        if (option == "produce-unsat-assumptions") produceUnsatAssumptions_ = on;
         success();
     } else if (option == "regular-output-channel" || option == "diagnostic-output-channel") {
         if (value.kind != TokenKind::String) fail(value, "option :" + option + " expects a string");
@@ -253,7 +280,13 @@ void Session::runGetInfo() {
     } else if (flag == "authors") {
         respond("(:authors \"the torva developers\")");
     } else if (flag == "error-behavior") {
-        respond("(:error-behavior immediate-exit)");
+        respond(errorBehavior_ == ErrorBehavior::ImmediateExit ? "(:error-behavior immediate-exit)"
+                                                               : "(:error-behavior continued-execution)");
+    } else if (flag == "all-statistics") {
+        respond("(:all-statistics (:checks " + std::to_string(checks_) + " :sat " + std::to_string(satChecks_) +
+                " :unsat " + std::to_string(unsatChecks_) + " :unknown " +
+                std::to_string(checks_ - satChecks_ - unsatChecks_) + " :assertions " +
+                std::to_string(assertions_.size()) + " :scopes " + std::to_string(depth_) + "))");
     } else if (flag == "reason-unknown") {
         if (!lastUnknown_) fail(commandLine_, commandColumn_, "get-info :reason-unknown is only allowed after unknown");
         std::string reason = reasonUnknown_.empty() ? "incomplete" : reasonUnknown_;
@@ -275,7 +308,7 @@ void Session::runDeclare(bool isConst) {
     expectClose();
     checkDeclarable(s, name);
     addFunction(s, FunctionKind::Declared, store_->mkVar(sort, std::string(symbols_.name(s))), 0, 0);
-    modelValid_ = false;
+    forgetLastCheck();
     success();
 }
 
@@ -311,7 +344,7 @@ void Session::runDefineFun() {
     expectClose();
     checkDeclarable(s, name);
     addFunction(s, FunctionKind::Defined, body, paramBegin, paramCount);
-    modelValid_ = false;
+    forgetLastCheck();
     success();
 }
 
@@ -328,39 +361,57 @@ void Session::runDefineSort() {
     if (sym.sort >= 0) fail(name, "sort " + symbolText(s) + " is already defined");
     symbols_[s].sort = static_cast<int32_t>(sorts_.size());
     sorts_.push_back({s, sort});
-    modelValid_ = false;
+    forgetLastCheck();
     success();
 }
 
 void Session::runAssert() {
     Token first = next();
+    const size_t functionsBefore = functions_.size();
     TermId a = parseTerm(first);
     if (!store_->isBool(a)) fail(first, "assert expects a Boolean term, got one of sort " + sortName(store_->sort(a)));
     expectClose();
+    // (assert (! t :named n)) names the assertion n.
+    int32_t name = -1;
+    for (size_t i = functionsBefore; i < functions_.size(); i++)
+        if (functions_[i].kind == FunctionKind::Named && functions_[i].term == a)
+            name = static_cast<int32_t>(functions_[i].symbol);
     assertions_.push_back(a);
-    modelValid_ = false;
+    assertionNames_.push_back(name);
+    forgetLastCheck();
     success();
 }
 
 void Session::runCheckSat(bool withAssumptions) {
     std::vector<TermId> assumptions;
+    std::vector<std::string> written;
     if (withAssumptions) {
         expect(TokenKind::LParen, "'(' starting the assumptions");
-        for (Token t = next(); t.kind != TokenKind::RParen; t = next()) {
-            TermId a = parseTerm(t);
+        Token t;
+        TermId a;
+        while (nextWrittenTerm(t, a)) {
             if (!store_->isBool(a))
                 fail(t, "an assumption must be Boolean, got a term of sort " + sortName(store_->sort(a)));
             assumptions.push_back(a);
+            written.push_back(captured_);
         }
     }
     expectClose();
     check(assumptions);
+    lastAssumptions_ = std::move(written);
 }
 
 void Session::check(const std::vector<TermId>& assumptions) {
-    size_t permanent = levels_.empty() ? assertions_.size() : levels_.front().assertions;
+    // Cores may name any assertion, so none is permanent while they are asked for.
+    size_t permanent = produceUnsatCores_ ? 0 : levels_.empty() ? assertions_.size() : levels_.front().assertions;
     terms::CheckOutcome outcome = check_(*store_, terms::CheckQuery{assertions_, permanent, generation_, assumptions});
+    ++checks_;
+    satChecks_ += outcome.answer == terms::Answer::Sat;
+    unsatChecks_ += outcome.answer == terms::Answer::Unsat;
     modelValid_ = outcome.answer == terms::Answer::Sat;
+    lastUnsat_ = outcome.answer == terms::Answer::Unsat;
+    coreAssertions_ = std::move(outcome.coreAssertions);
+    coreAssumptions_ = std::move(outcome.coreAssumptions);
     model_ = modelValid_ ? std::move(outcome.model) : terms::Model();
     lastUnknown_ = outcome.answer == terms::Answer::Unknown;
     reasonUnknown_ = outcome.reason;
@@ -396,7 +447,7 @@ void Session::runPushPop(bool isPush) {
                  "cannot pop " + std::to_string(count) + " levels: only " + std::to_string(depth_) + " pushed");
         pop(count);
     }
-    modelValid_ = false;
+    forgetLastCheck();
     success();
 }
 
@@ -431,6 +482,7 @@ void Session::pop(uint64_t count) {
 // Drops everything added after the sizes of the level.
 void Session::truncateTo(const Level& level) {
     assertions_.resize(level.assertions);
+    assertionNames_.resize(level.assertions);
     for (size_t i = functions_.size(); i > level.functions; i--) symbols_[functions_[i - 1].symbol].fun = -1;
     functions_.resize(level.functions);
     params_.resize(level.params);
@@ -441,7 +493,7 @@ void Session::truncateTo(const Level& level) {
 void Session::resetAssertions() {
     pop(depth_);
     truncateTo(Level{0, 0, 0, 0, 0});
-    modelValid_ = false;
+    forgetLastCheck();
     ++generation_;
 }
 
@@ -453,6 +505,8 @@ void Session::reset() {
     operands_.clear();
     bindings_.clear();
     printSuccess_ = false;
+    produceUnsatCores_ = false;
+    produceUnsatAssumptions_ = false;
     logicSet_ = false;
     lastUnknown_ = false;
     model_ = terms::Model();
@@ -485,22 +539,24 @@ void Session::runGetModel() {
     respond(text + ")");
 }
 
+// The next term of a list, its text as written in captured_; false at the
+// list's ')' (then in at).
+bool Session::nextWrittenTerm(Token& at, TermId& term) {
+    captured_.clear();
+    scanner_->capture(&captured_);
+    at = next();
+    if (at.kind != TokenKind::RParen) term = parseTerm(at);
+    scanner_->capture(nullptr);
+    return at.kind != TokenKind::RParen;
+}
+
 void Session::runGetValue() {
     expect(TokenKind::LParen, "'(' starting the terms");
     std::vector<std::pair<std::string, TermId>> terms;
-    for (;;) {
-        captured_.clear();
-        scanner_->capture(&captured_);
-        Token t = next();
-        if (t.kind == TokenKind::RParen) {
-            scanner_->capture(nullptr);
-            if (terms.empty()) fail(t, "get-value needs at least one term");
-            break;
-        }
-        TermId value = parseTerm(t);
-        scanner_->capture(nullptr);
-        terms.emplace_back(captured_, value);
-    }
+    Token t;
+    TermId value;
+    while (nextWrittenTerm(t, value)) terms.emplace_back(captured_, value);
+    if (terms.empty()) fail(t, "get-value needs at least one term");
     expectClose();
     requireModel("get-value");
     terms::Evaluator evaluator(*store_);
@@ -536,6 +592,39 @@ void Session::runEcho() {
 
 // A command of the language this reader does not implement: its arguments
 // are skipped and it is answered unsupported.
+void Session::requireUnsat(const char* command, bool produced, const char* option) const {
+    if (!produced)
+        fail(commandLine_, commandColumn_, std::string(command) + " needs (set-option :" + option + " true)");
+    if (!lastUnsat_) fail(commandLine_, commandColumn_, std::string(command) + " is only allowed after unsat");
+}
+
+// The names of the named assertions the refutation used.
+void Session::runGetUnsatCore() {
+    expectClose();
+    requireUnsat("get-unsat-core", produceUnsatCores_, "produce-unsat-cores");
+    std::string text = "(";
+    for (size_t i : coreAssertions_) {
+        if (assertionNames_[i] < 0) continue;
+        if (text.size() > 1) text += " ";
+        text += symbolText(static_cast<uint32_t>(assertionNames_[i]));
+    }
+    respond(text + ")");
+}
+
+// The assumptions of the last check-sat-assuming that its refutation used,
+// as they were written.
+void Session::runGetUnsatAssumptions() {
+    expectClose();
+    requireUnsat("get-unsat-assumptions", produceUnsatAssumptions_, "produce-unsat-assumptions");
+    std::string text = "(";
+    for (size_t i : coreAssumptions_) {
+        if (i >= lastAssumptions_.size()) continue;
+        if (text.size() > 1) text += " ";
+        text += lastAssumptions_[i];
+    }
+    respond(text + ")");
+}
+
 void Session::runOtherCommand() {
     for (Token t = next(); t.kind != TokenKind::RParen; t = next()) skipValue(t);
     respond("unsupported");

@@ -52,7 +52,7 @@ std::string describe(char ch) {
 Scanner::Scanner(int fd) : fd_(fd), buffer_(new char[kInitialCapacity]), capacity_(kInitialCapacity) {}
 
 void Scanner::fail(uint32_t line, uint32_t column, std::string message) const {
-    throw ScriptError{line, column, std::move(message)};
+    throw ScriptError{line, column, std::move(message), true};
 }
 
 // Makes at least one more byte available at pos_ (== end_), keeping the
@@ -192,9 +192,11 @@ Token Scanner::next() {
     char c = buffer_[pos_];
     if (c == '(') {
         ++pos_;
+        ++depth_;
         t.kind = TokenKind::LParen;
     } else if (c == ')') {
         ++pos_;
+        if (depth_ > 0) --depth_;
         t.kind = TokenKind::RParen;
     } else if (c == '|') {
         scanDelimited('|', t);

@@ -19,6 +19,7 @@ struct ScriptError {
     uint32_t line;
     uint32_t column;
     std::string message;
+    bool lexical = false;  // the scanner's: the input cannot be read on from here
 };
 
 enum class TokenKind : uint8_t { LParen, RParen, Symbol, Keyword, Numeral, Decimal, Binary, Hex, String, End };
@@ -50,6 +51,8 @@ public:
     // nullptr stops it.
     void capture(std::string* text) { capture_ = text; }
     size_t bufferBytes() const { return capacity_; }
+    // Parentheses opened and not yet closed by the tokens read so far.
+    uint64_t depth() const { return depth_; }
 
 private:
     bool fill();
@@ -74,6 +77,7 @@ private:
     uint32_t line_ = 1;
     size_t lineStart_ = 0;  // input offset of the first byte of the current line
     std::string* capture_ = nullptr;
+    uint64_t depth_ = 0;
 };
 
 }  // namespace torva::smt2

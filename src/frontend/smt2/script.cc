@@ -13,6 +13,8 @@ Script::Script(terms::QueryFunction check, std::FILE* out)
 
 Script::~Script() = default;
 
+void Script::setErrorBehavior(ErrorBehavior behavior) { session_->setErrorBehavior(behavior); }
+
 int Script::run(int fd) { return session_->run(fd); }
 
 const terms::TermStore& Script::store() const { return session_->store(); }

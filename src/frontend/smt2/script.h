@@ -16,6 +16,10 @@ namespace torva::smt2 {
 
 class Session;
 
+// What a script does after an error in a command: end (the default), or
+// answer the error and go on with the next command.
+enum class ErrorBehavior { ImmediateExit, ContinuedExecution };
+
 class Script {
 public:
     // Responses go to `out` (which also stands for "stdout" as an output
@@ -27,9 +31,11 @@ public:
     Script(const Script&) = delete;
     Script& operator=(const Script&) = delete;
 
-    // Reads the script from fd up to its end, (exit) or the first error.
-    // Returns 10/20 when the last check-sat answered sat/unsat, 0 otherwise,
-    // 1 after an error.
+    void setErrorBehavior(ErrorBehavior behavior);
+
+    // Reads the script from fd up to its end, (exit) or the first error
+    // that ends it. Returns 1 when there was an error, else 10/20 when the
+    // last check-sat answered sat/unsat, else 0.
     int run(int fd);
 
     // The term graph built so far.

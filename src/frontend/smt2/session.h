@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "frontend/smt2/scanner.h"
+#include "frontend/smt2/script.h"
 #include "frontend/smt2/symbols.h"
 #include "terms/model.h"
 #include "terms/term_store.h"
@@ -77,6 +78,7 @@ public:
     ~Session();
 
     int run(int fd);
+    void setErrorBehavior(ErrorBehavior behavior) { errorBehavior_ = behavior; }
     const terms::TermStore& store() const { return *store_; }
     size_t tableBytes() const;
 
@@ -95,6 +97,14 @@ private:
     void runGetModel();
     void runGetValue();
     void runGetAssignment();
+    bool nextWrittenTerm(Token& at, TermId& term);
+    void runGetUnsatCore();
+    void runGetUnsatAssumptions();
+    void requireUnsat(const char* command, bool produced, const char* option) const;
+    void recoverFromError();
+    // The assertion stack changed: the last check's model and core are gone.
+    void forgetLastCheck() { modelValid_ = lastUnsat_ = false; }
+    void abandonBindings();
     void runEcho();
     void runOtherCommand();
     void reset();
@@ -156,6 +166,7 @@ private:
     std::vector<TermId> params_;
     std::vector<SortDefinition> sorts_;
     std::vector<TermId> assertions_;
+    std::vector<int32_t> assertionNames_;  // per assertion: the symbol of its top-level :named, or -1
     std::vector<Level> levels_;
     uint64_t depth_ = 0;
     // Changes whenever assertions at level 0 are withdrawn or the store is
@@ -170,12 +181,23 @@ private:
     std::string captured_;  // source text of the get-value term being read
 
     bool printSuccess_ = false;
+    bool produceUnsatCores_ = false;
+    bool produceUnsatAssumptions_ = false;
+    ErrorBehavior errorBehavior_ = ErrorBehavior::ImmediateExit;
+    bool hadError_ = false;
     bool logicSet_ = false;
     bool lastUnknown_ = false;  // the last check-sat answered unknown
     bool modelValid_ = false;
+    bool lastUnsat_ = false;  // the last check-sat answered unsat
+    std::vector<std::string> lastAssumptions_;  // its assumptions as written
+    std::vector<size_t> coreAssertions_;        // and the parts its refutation used
+    std::vector<size_t> coreAssumptions_;
     terms::Model model_;
     std::string reasonUnknown_;
     int status_ = 0;
+    uint64_t checks_ = 0;
+    uint64_t satChecks_ = 0;
+    uint64_t unsatChecks_ = 0;
     uint32_t commandLine_ = 1;
     uint32_t commandColumn_ = 1;
 };

@@ -23,7 +23,8 @@ enum class Word : uint8_t {
     None,
     // Commands.
     SetLogic, SetOption, SetInfo, GetInfo, DeclareFun, DeclareConst, DefineFun, DefineSort, Assert, CheckSat,
-    CheckSatAssuming, Push, Pop, GetModel, GetValue, GetAssignment, Echo, Reset, ResetAssertions, Exit,
+    CheckSatAssuming, Push, Pop, GetModel, GetValue, GetAssignment, GetUnsatCore, GetUnsatAssumptions, Echo, Reset,
+    ResetAssertions, Exit,
     OtherCommand,  // a command of the language this reader does not support
     // Term and sort syntax.
     Let, Bang, Underscore, As, Forall, Exists, Match, Par, True, False, Bool, BitVec,

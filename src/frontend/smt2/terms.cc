@@ -289,6 +289,21 @@ void Session::activateBindings(uint32_t base, uint32_t line, uint32_t column) {
     }
 }
 
+// After an error: every binding on the stack leaves scope, whether it was
+// active (the symbol's innermost binding) or still pending.
+void Session::abandonBindings() {
+    for (size_t i = bindings_.size(); i > 0; i--) {
+        const Binding& b = bindings_[i - 1];
+        Symbol& sym = symbols_[b.symbol];
+        if (sym.let == static_cast<int32_t>(i - 1))
+            sym.let = b.previous;
+        else if (sym.pending > 0)
+            --sym.pending;
+        symbols_.releaseIfLastAndUnused(b.symbol);
+    }
+    bindings_.clear();
+}
+
 void Session::closeBindings(uint32_t base) {
     for (size_t i = bindings_.size(); i > base; i--) {
         const Binding& b = bindings_[i - 1];

@@ -43,7 +43,7 @@ TEST(Commands, ResponsesAndExitStatus) {
          "(get-info :name)(get-info :version)(get-info :error-behavior)(get-info :authors)(get-info :all-statistics)",
          "(:name \"torva\")\n(:version \"0.3\")\n(:error-behavior immediate-exit)\n(:authors \"the torva "
          "developers\")\n"
-         "unsupported\n",
+         "(:all-statistics (:checks 0 :sat 0 :unsat 0 :unknown 0 :assertions 0 :scopes 0))\n",
          0},
         {"options",
          "(set-option :produce-models true)(set-option :produce-assignments false)(set-option :random-seed 7)"
@@ -98,8 +98,16 @@ TEST(Commands, ResponsesAndExitStatus) {
          "unsat\nsat\n(\n  (define-fun x () (_ BitVec 1) #b0)\n)\n(error \"1:138: cannot pop 1 levels: only 0 "
          "pushed\")\n",
          1},
-        {"unsupported commands are skipped", "(get-option :print-success)(declare-sort U 0)(get-unsat-core)(check-sat)",
+        {"unsupported commands are skipped", "(get-option :print-success)(declare-sort U 0)(get-proof)(check-sat)",
          "unsupported\nunsupported\nunsupported\nsat\n", 10},
+        {"unsat cores and assumptions need their options and an unsat answer",
+         "(declare-const p Bool)(check-sat-assuming (p))(get-unsat-assumptions)",
+         "sat\n(error \"1:47: get-unsat-assumptions needs (set-option :produce-unsat-assumptions true)\")\n", 1},
+        {"the core of the enumeration names every named assertion",
+         "(set-option :produce-unsat-cores true)(set-option :produce-unsat-assumptions true)(declare-const p Bool)"
+         "(assert (! p :named a))(assert (! (not p) :named b))(assert p)(check-sat-assuming ((not p) p))"
+         "(get-unsat-core)(get-unsat-assumptions)(push 1)(get-unsat-core)",
+         "unsat\n(a b)\n((not p) p)\n(error \"1:246: get-unsat-core is only allowed after unsat\")\n", 1},
     });
 }
 
