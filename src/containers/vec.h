@@ -69,6 +69,12 @@ public:
         sz -= nelems;
     }
     void clear() { sz = 0; }
+    // Empties the vector and gives its storage back.
+    void release() {
+        std::free(static_cast<void*>(data));
+        data = nullptr;
+        sz = cap = 0;
+    }
     void growTo(int n) {
         if (n <= sz) return;
         growCapacityTo(n);

@@ -44,7 +44,8 @@ void IncrementalSolve::start(const terms::TermStore& store, uint64_t generation)
     solver_->settings = options_.search;
     generator_ = makeGraphGenerator(*solver_);
     lowering_ = std::make_unique<Lowering>(store, *generator_);
-    if (options_.engine == Engine::Cadical) cadical_ = std::make_unique<CadicalSession>();
+    if (options_.engine == Engine::Cadical && !modulesSeen_) cadical_ = std::make_unique<CadicalSession>();
+    handedOver_ = false;
     store_ = &store;
     generation_ = generation;
 }
@@ -98,7 +99,16 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
         start(store, query.generation);
     KeepRunningOnUnsat keepRunning;
     vec<Lit> assumptions;
-    if (!lower(query, assumptions)) {
+    bool lowered = lower(query, assumptions);
+    if (lowered && handedOver_ && !solver_->modules.empty()) {
+        // CaDiCaL holds the clauses but cannot decide modules: the problem is
+        // built again for the built-in solver, which decides from now on.
+        modulesSeen_ = true;
+        start(store, query.generation);
+        assumptions.clear();
+        lowered = lower(query, assumptions);
+    }
+    if (!lowered) {
         reset();
         outcome.reason = LoweringLimit().what();
         return outcome;
@@ -106,8 +116,10 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
     if (options_.beforeSolve) options_.beforeSolve();
     Solver& S = *solver_;
     bool satisfiable = false;
-    if (cadical_ && S.modules.empty())
+    if (cadical_ && S.modules.empty()) {
+        handedOver_ = true;
         satisfiable = cadical_->solve(S, assumptions);
+    }
     else if (S.simplify())  // also wakes every module, new ones included, on the level-0 assignment
         satisfiable = S.solve(assumptions);
     if (!satisfiable) {

@@ -52,6 +52,8 @@ private:
     uint64_t generation_ = 0;
     size_t permanentDone_ = 0;  // the permanent assertions that are unit clauses already
     size_t modulesWatched_ = 0;  // modules whose watch lists are de-duplicated
+    bool handedOver_ = false;    // CaDiCaL holds the problem clauses, the solver no longer does
+    bool modulesSeen_ = false;   // a module appeared after a hand-over: the built-in solver decides
 };
 
 }  // namespace torva

@@ -59,7 +59,8 @@ bool CadicalSession::solve(Solver& S, const vec<Lit>& assumptions) {
         engine_->add(dimacsLit(S.trail[trailSent_]));
         engine_->add(0);
     }
-    for (; clausesSent_ < S.clauses.size(); clausesSent_++) addClause(*engine_, *S.clauses[clausesSent_]);
+    addClauses(*engine_, S.clauses);
+    S.releaseProblemClauses();
     for (int i = 0; i < assumptions.size(); i++) engine_->assume(dimacsLit(assumptions[i]));
     int result = engine_->solve();
     TORVA_CHECK(result == 10 || result == 20, "Solver");

@@ -18,8 +18,10 @@ bool solveWithCadical(Solver& S);
 
 // CaDiCaL across many checks of one growing problem: every call hands over
 // what the solver gained since the last one (level-0 units, problem
-// clauses; the solver itself never searches, so its clause list only grows)
-// and solves under assumptions. What CaDiCaL learnt stays for the next call.
+// clauses; the solver itself never searches) and solves under assumptions.
+// What CaDiCaL learnt stays for the next call. The problem clauses handed
+// over are freed in the solver, so they are held once, by CaDiCaL: from
+// then on only CaDiCaL can decide the problem.
 class CadicalSession {
 public:
     CadicalSession();
@@ -37,5 +39,4 @@ public:
 private:
     std::unique_ptr<CaDiCaL::Solver> engine_;
     int trailSent_ = 0;
-    int clausesSent_ = 0;
 };

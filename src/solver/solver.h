@@ -108,6 +108,10 @@ public:
     void attachClause(Clause& c);
     void detachClause(Clause& c);
     void removeClause(Clause& c);
+    // Frees every problem clause and empties the watch lists; the level-0
+    // assignment stays, without reasons. For a solver that only builds the
+    // problem another engine decides.
+    void releaseProblemClauses();
     bool satisfied(const Clause& c) const;
     bool locked(const Clause& c) const;
 
