@@ -4,6 +4,8 @@
 // solver holds is deleted before the solver goes away.
 #include "generator/incremental_solve.h"
 
+#include <algorithm>
+
 #include "config.h"
 #include "generator/lowering.h"
 #include "generator/module_factory.h"
@@ -80,12 +82,16 @@ terms::Model IncrementalSolve::model() const {
     return model;
 }
 
-// The assertions and assumptions whose literals the refutation used.
+// The assertions and assumptions whose literals the refutation used (the
+// conflict is short: a sorted copy is searched, nothing the size of the
+// problem is touched).
 void IncrementalSolve::nameCore(const CheckQuery& query, CheckOutcome& outcome) const {
-    std::vector<char> used(static_cast<size_t>(2 * solver_->nVars()), 0);
-    for (int i = 0; i < solver_->conflict.size(); i++) used[static_cast<size_t>(toInt(~solver_->conflict[i]))] = 1;
+    std::vector<int> used;
+    for (int i = 0; i < solver_->conflict.size(); i++) used.push_back(toInt(~solver_->conflict[i]));
+    std::sort(used.begin(), used.end());
     auto inCore = [&](TermId t) {
-        return used[static_cast<size_t>(toInt(Lit(static_cast<Var>(lowering_->loweredBits(t)[0]))))] != 0;
+        int lit = toInt(Lit(static_cast<Var>(lowering_->loweredBits(t)[0])));
+        return std::binary_search(used.begin(), used.end(), lit);
     };
     for (size_t i = query.permanent; i < query.assertions.size(); i++)
         if (inCore(query.assertions[i])) outcome.coreAssertions.push_back(i);

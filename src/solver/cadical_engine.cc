@@ -55,12 +55,13 @@ bool CadicalSession::solve(Solver& S, const vec<Lit>& assumptions) {
     S.model.clear();
     S.conflict.clear();
     if (!S.okay()) return false;
+    const int released = trailSent_;
     for (; trailSent_ < S.trail.size(); trailSent_++) {
         engine_->add(dimacsLit(S.trail[trailSent_]));
         engine_->add(0);
     }
     addClauses(*engine_, S.clauses);
-    S.releaseProblemClauses();
+    S.releaseProblemClauses(released);
     for (int i = 0; i < assumptions.size(); i++) engine_->assume(dimacsLit(assumptions[i]));
     int result = engine_->solve();
     TORVA_CHECK(result == 10 || result == 20, "Solver");

@@ -136,7 +136,7 @@ void Solver::removeClause(Clause& c) {
     std::free(&c);
 }
 
-void Solver::releaseProblemClauses() {
+void Solver::releaseProblemClauses(int from) {
     TORVA_CHECK(decisionLevel() == 0 && learnts.size() == 0, "Solver");
     // Every watch is of a problem clause, so the lists its watched literals
     // sit in go whole.
@@ -147,7 +147,7 @@ void Solver::releaseProblemClauses() {
     }
     clauses.release();
     clauses_literals = 0;
-    for (int i = 0; i < trail.size(); i++) reason[var(trail[i])] = nullptr;
+    for (int i = from; i < trail.size(); i++) reason[var(trail[i])] = nullptr;
 }
 
 bool Solver::satisfied(const Clause& c) const {
