@@ -318,11 +318,13 @@ Verdict classifyScript(const RunEnd& r, const ScriptFacts& facts) {
             return fault("unexpected response word");
         if (isErrorList(x)) errors++;
     }
+    // A session goes on after an error, so a script may answer several,
+    // each of the form (error "L:C: message"), and ends with status 1.
     if (code == 1) {
         if (errors == 0) return fault("exit status 1 without an error response");
-        if (errors > 1) return fault("more than one error response");
-        if (!isErrorList(responses.back())) return fault("an error response that is not the last");
-        if (!wellFormedError(responses.back().text)) return fault("error response not of the form (error \"L:C: message\")");
+        for (const Response& x : responses)
+            if (isErrorList(x) && !wellFormedError(x.text))
+                return fault("error response not of the form (error \"L:C: message\")");
         return {Outcome::ErrorLine, ""};
     }
     if (errors > 0) return fault("error response with exit status " + std::to_string(code));

@@ -62,11 +62,14 @@ size_t Session::tableBytes() const {
 // running out of memory end the script whatever the error behaviour.
 int Session::run(int fd) {
     scanner_ = std::make_unique<Scanner>(fd);
+    bool recovering = false;
     for (;;) {
         uint32_t line = 1, column = 1;
         std::string message;
         bool fatal = errorBehavior_ == ErrorBehavior::ImmediateExit;
         try {
+            if (recovering) recoverFromError();  // skipping may meet a lexical error too
+            recovering = false;
             if (!runCommand()) return hadError_ ? 1 : status_;
             continue;
         } catch (const ScriptError& e) {
@@ -87,7 +90,7 @@ int Session::run(int fd) {
         respond("(error " + quoted(std::to_string(line) + ":" + std::to_string(column) + ": " + message) + ")");
         hadError_ = true;
         if (fatal) return 1;
-        recoverFromError();
+        recovering = true;
     }
 }
 

@@ -1,7 +1,8 @@
 // Malformed scripts: each ends with exactly one (error "LINE:COL: message")
 // line at the right position and exit status 1, after the responses of the
 // commands before it; a script cut at any byte never crashes and fails
-// exactly when the cut falls inside a command.
+// exactly when the cut falls inside a command. Under continued execution
+// every error is answered and the session goes on.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -222,6 +223,59 @@ TEST(Errors, ScriptCutAtEveryByte) {
                 << "cut at " << cut << ": " << error;
         }
     }
+}
+
+}  // namespace
+}  // namespace torva::smt2::testing
+
+namespace torva::smt2::testing {
+namespace {
+
+std::string runContinued(const std::string& script, int& status) {
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::fwrite(script.data(), 1, script.size(), in);
+    std::fflush(in);
+    std::rewind(in);
+    Script run(enumerate, out);
+    run.setErrorBehavior(ErrorBehavior::ContinuedExecution);
+    status = run.run(fileno(in));
+    std::fflush(out);
+    std::rewind(out);
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
+    std::fclose(in);
+    std::fclose(out);
+    return text;
+}
+
+// Under continued execution each error is answered, the rest of its command
+// skipped (let bindings and half-read definitions dropped), and the next
+// command read; a lexical error, even one met while skipping, ends it.
+TEST(ContinuedExecution, ErrorsAreAnsweredAndTheSessionGoesOn) {
+    int status = 0;
+    std::string out = runContinued(
+        "(declare-const x (_ BitVec 2))\n"
+        "(assert (let ((y x)) (bvadd y)))\n"
+        "(assert (let ((y x)) (= y #b01)))\n"
+        "(define-fun f ((a (_ BitVec 2))) Bool (bvult a))\n"
+        "(define-fun f ((a (_ BitVec 2))) Bool (bvult a #b10))\n"
+        "(check-sat)(get-value ((f x) y))\n"
+        "(get-value (x))\n",
+        status);
+    EXPECT_EQ(out,
+              "(error \"2:22: bvadd expects at least 2 operands, got 1\")\n"
+              "(error \"4:39: bvult expects 2 operands, got 1\")\n"
+              "sat\n"
+              "(error \"6:30: unknown symbol y\")\n"
+              "((x #b01))\n");
+    EXPECT_EQ(status, 1);
+    std::string lexical = runContinued("(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n(echo \"x\xcb\")\n(check-sat)\n",
+                                       status);
+    EXPECT_EQ(lexical.substr(0, 4), "sat\n");
+    EXPECT_EQ(status, 1);
 }
 
 }  // namespace
