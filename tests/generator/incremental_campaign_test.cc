@@ -178,26 +178,6 @@ private:
     bool cores_ = false;
 };
 
-std::string runScript(const std::string& text, const terms::QueryFunction& check) {
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
-    std::fwrite(text.data(), 1, text.size(), in);
-    std::fflush(in);
-    std::rewind(in);
-    smt2::Script script(check, out);
-    script.setErrorBehavior(smt2::ErrorBehavior::ContinuedExecution);
-    script.run(fileno(in));
-    std::fflush(out);
-    std::rewind(out);
-    std::string output;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) output.append(buffer, n);
-    std::fclose(in);
-    std::fclose(out);
-    return output;
-}
-
 // The check-sat answers of an output, one letter each.
 std::string answers(const std::string& output) {
     std::string letters;
@@ -265,8 +245,8 @@ TEST(IncrementalCampaign, AnswersAgreeWithEnumerationAndCoresAreUnsat) {
             }
             return outcome;
         };
-        std::string got = answers(runScript(text, incremental));
-        std::string reference = runScript(text, terms::everyQueryAfresh(smt2::testing::enumerate));
+        std::string got = answers(smt2::testing::runContinued(text, incremental).output);
+        std::string reference = smt2::testing::runContinued(text, terms::everyQueryAfresh(smt2::testing::enumerate)).output;
         std::string expected = answers(reference);
         bool agree = got == expected && expected.find('k') == std::string::npos && badCores == 0 &&
                      onlyOutOfTurnErrors(reference);

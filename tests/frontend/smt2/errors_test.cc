@@ -231,32 +231,11 @@ TEST(Errors, ScriptCutAtEveryByte) {
 namespace torva::smt2::testing {
 namespace {
 
-std::string runContinued(const std::string& script, int& status) {
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
-    std::fwrite(script.data(), 1, script.size(), in);
-    std::fflush(in);
-    std::rewind(in);
-    Script run(enumerate, out);
-    run.setErrorBehavior(ErrorBehavior::ContinuedExecution);
-    status = run.run(fileno(in));
-    std::fflush(out);
-    std::rewind(out);
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-    std::fclose(in);
-    std::fclose(out);
-    return text;
-}
-
 // Under continued execution each error is answered, the rest of its command
 // skipped (let bindings and half-read definitions dropped), and the next
 // command read; a lexical error, even one met while skipping, ends it.
 TEST(ContinuedExecution, ErrorsAreAnsweredAndTheSessionGoesOn) {
-    int status = 0;
-    std::string out = runContinued(
+    ScriptRun run = runContinued(
         "(declare-const x (_ BitVec 2))\n"
         "(assert (let ((y x)) (bvadd y)))\n"
         "(assert (let ((y x)) (= y #b01)))\n"
@@ -264,18 +243,18 @@ TEST(ContinuedExecution, ErrorsAreAnsweredAndTheSessionGoesOn) {
         "(define-fun f ((a (_ BitVec 2))) Bool (bvult a #b10))\n"
         "(check-sat)(get-value ((f x) y))\n"
         "(get-value (x))\n",
-        status);
-    EXPECT_EQ(out,
+        terms::everyQueryAfresh(enumerate));
+    EXPECT_EQ(run.output,
               "(error \"2:22: bvadd expects at least 2 operands, got 1\")\n"
               "(error \"4:39: bvult expects 2 operands, got 1\")\n"
               "sat\n"
               "(error \"6:30: unknown symbol y\")\n"
               "((x #b01))\n");
-    EXPECT_EQ(status, 1);
-    std::string lexical = runContinued("(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n(echo \"x\xcb\")\n(check-sat)\n",
-                                       status);
-    EXPECT_EQ(lexical.substr(0, 4), "sat\n");
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(run.status, 1);
+    ScriptRun lexical = runContinued("(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n(echo \"x\xcb\")\n(check-sat)\n",
+                                     terms::everyQueryAfresh(enumerate));
+    EXPECT_EQ(lexical.output.substr(0, 4), "sat\n");
+    EXPECT_EQ(lexical.status, 1);
 }
 
 }  // namespace

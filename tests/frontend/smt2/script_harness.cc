@@ -106,6 +106,21 @@ ScriptRun runScriptText(const std::string& script, int& checks) {
     return run;
 }
 
+ScriptRun runContinued(const std::string& script, const terms::QueryFunction& check) {
+    std::FILE* in = std::tmpfile();
+    std::fwrite(script.data(), 1, script.size(), in);
+    std::fflush(in);
+    std::rewind(in);
+    std::FILE* out = std::tmpfile();
+    Script session(check, out);
+    session.setErrorBehavior(ErrorBehavior::ContinuedExecution);
+    int status = session.run(fileno(in));
+    ScriptRun run{readAll(out), status};
+    std::fclose(out);
+    std::fclose(in);
+    return run;
+}
+
 ScriptRun runScriptText(const std::string& script) {
     int checks = 0;
     return runScriptText(script, checks);

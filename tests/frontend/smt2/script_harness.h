@@ -37,6 +37,9 @@ void expectRuns(const std::vector<Case>& cases);
 
 // The same, counting the calls of the check function.
 ScriptRun runScriptText(const std::string& script, int& checks);
+// The script run with continued execution (errors answered, the session
+// going on) against a query function.
+ScriptRun runContinued(const std::string& script, const terms::QueryFunction& check);
 // The script written into a pipe in pieces of at most `piece` bytes by
 // another thread.
 ScriptRun runScriptThroughPipe(const std::string& script, size_t piece);
