@@ -55,6 +55,8 @@ int runScript(const Options& options) {
     solveOptions.verbosity = options.verbose ? 1 : 0;
     solveOptions.beforeSolve = stopProgressLine;
     IncrementalSolve incremental(solveOptions);
+    terms::QueryFunction afresh = terms::everyQueryAfresh(
+        [&](terms::TermStore& store, const std::vector<terms::TermId>& all) { return solveGraph(store, all, solveOptions); });
     // The first check of a session that has neither pushed nor assumed is
     // solved on its own, with the word-level simplification; every later
     // one by the incremental solver (unless --no-incremental).
@@ -63,11 +65,7 @@ int runScript(const Options& options) {
         bool alone = !options.incremental ||
                      (!pastFirst && query.permanent == query.assertions.size() && query.assumptions.empty());
         pastFirst = true;
-        if (alone) {
-            terms::QueryFunction afresh = terms::everyQueryAfresh(
-                [&](terms::TermStore& s, const std::vector<terms::TermId>& all) { return solveGraph(s, all, solveOptions); });
-            return withinMemory(options, [&] { return afresh(store, query); }, [] {});
-        }
+        if (alone) return withinMemory(options, [&] { return afresh(store, query); }, [] {});
         return withinMemory(options, [&] { return incremental.check(store, query); }, [&] { incremental.reset(); });
     };
     smt2::Script script(check, stdout);

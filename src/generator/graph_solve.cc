@@ -40,13 +40,13 @@ private:
     Solver& solver_;
 };
 
+}  // namespace
+
 terms::Model readModel(const Solver& solver, const Lowering& lowering) {
     terms::Model model;
     for (TermId v : lowering.variables()) model.values.emplace_back(v, readBits(solver, lowering.loweredBits(v)));
     return model;
 }
-
-}  // namespace
 
 void checkModelOrExit(terms::Evaluator& model, const std::vector<TermId>& assertions) {
     for (size_t i = 0; i < assertions.size(); ++i) {

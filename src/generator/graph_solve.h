@@ -58,4 +58,9 @@ void checkModelOrExit(terms::Evaluator& model, const std::vector<terms::TermId>&
 // does not cover reads as 0.
 mpz_class readBits(const Solver& solver, const std::vector<unsigned int>& cnfVars);
 
+class Lowering;
+// The value of every variable the lowering has numbered, from the solver's
+// model.
+terms::Model readModel(const Solver& solver, const Lowering& lowering);
+
 }  // namespace torva

@@ -75,13 +75,6 @@ bool IncrementalSolve::lower(const CheckQuery& query, vec<Lit>& assumptions) {
     return true;
 }
 
-terms::Model IncrementalSolve::model() const {
-    terms::Model model;
-    for (TermId v : lowering_->variables())
-        model.values.emplace_back(v, readBits(*solver_, lowering_->loweredBits(v)));
-    return model;
-}
-
 // The assertions and assumptions whose literals the refutation used (the
 // conflict is short: a sorted copy is searched, nothing the size of the
 // problem is touched).
@@ -125,16 +118,16 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
     if (cadical_ && S.modules.empty()) {
         handedOver_ = true;
         satisfiable = cadical_->solve(S, assumptions);
-    }
-    else if (S.simplify())  // also wakes every module, new ones included, on the level-0 assignment
+    } else if (S.simplify()) {  // also wakes every module, new ones included, on the level-0 assignment
         satisfiable = S.solve(assumptions);
+    }
     if (!satisfiable) {
         outcome.answer = Answer::Unsat;
         if (S.okay()) nameCore(query, outcome);
         return outcome;
     }
     outcome.answer = Answer::Sat;
-    outcome.model = model();
+    outcome.model = readModel(S, *lowering_);
     terms::Evaluator evaluator(store);
     for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);
     checkModelOrExit(evaluator, query.assertions);

@@ -13,7 +13,6 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "generator/graph_solve.h"
@@ -40,7 +39,6 @@ public:
 private:
     void start(const terms::TermStore& store, uint64_t generation);
     bool lower(const terms::CheckQuery& query, vec<Lit>& assumptions);
-    terms::Model model() const;
     void nameCore(const terms::CheckQuery& query, terms::CheckOutcome& outcome) const;
 
     GraphSolveOptions options_;

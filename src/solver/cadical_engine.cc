@@ -13,6 +13,14 @@ void addClause(CaDiCaL::Solver& engine, const Clause& c) {
     engine.add(0);
 }
 
+// The level-0 assignment from trail position `from` on, as unit clauses.
+void addUnits(CaDiCaL::Solver& engine, const vec<Lit>& trail, int from) {
+    for (int i = from; i < trail.size(); i++) {
+        engine.add(dimacsLit(trail[i]));
+        engine.add(0);
+    }
+}
+
 void addClauses(CaDiCaL::Solver& engine, const vec<Clause*>& clauses) {
     for (const Clause* c : clauses) addClause(engine, *c);
 }
@@ -30,10 +38,7 @@ bool solveWithCadical(Solver& S) {
     CaDiCaL::Solver engine;
     engine.set("quiet", 1);
     if (S.nVars() > 0) engine.reserve(S.nVars());
-    for (int i = 0; i < S.trail.size(); i++) {
-        engine.add(dimacsLit(S.trail[i]));
-        engine.add(0);
-    }
+    addUnits(engine, S.trail, 0);
     addClauses(engine, S.clauses);
     addClauses(engine, S.learnts);
     int result = engine.solve();
@@ -55,13 +60,10 @@ bool CadicalSession::solve(Solver& S, const vec<Lit>& assumptions) {
     S.model.clear();
     S.conflict.clear();
     if (!S.okay()) return false;
-    const int released = trailSent_;
-    for (; trailSent_ < S.trail.size(); trailSent_++) {
-        engine_->add(dimacsLit(S.trail[trailSent_]));
-        engine_->add(0);
-    }
+    addUnits(*engine_, S.trail, trailSent_);
     addClauses(*engine_, S.clauses);
-    S.releaseProblemClauses(released);
+    S.releaseProblemClauses(trailSent_);
+    trailSent_ = S.trail.size();
     for (int i = 0; i < assumptions.size(); i++) engine_->assume(dimacsLit(assumptions[i]));
     int result = engine_->solve();
     TORVA_CHECK(result == 10 || result == 20, "Solver");
