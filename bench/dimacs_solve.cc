@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     struct tms before, after;
     times(&before);
     bool sat = S.simplify() &&
-               (choice.engine == torva::Engine::Cadical ? solveWithCadical(S) : S.solve(vec<Lit>()));
+               (choice.engine == torva::Engine::Cadical ? solveWithCadical(S) == l_True : S.solve(vec<Lit>()));
     times(&after);
     printStats(S);
     std::printf("Result: %s\n", sat ? "SAT" : "UNSAT");

@@ -1,8 +1,8 @@
 // Default values of the run configuration.
 #include "config.h"
 
-ToClauses toClses;
+thread_local ToClauses toClses;
 
-SolverParams solverParams;
+thread_local SolverParams solverParams;
 
-int prioParams[nPrioParams] = {10, 9, 9, 9, 9, 9, 7, 7, 5, 3, 1, 6, 1, 3, 3, 3, 3, 3, 1, 1, 3, 1, 1, 1, 1};
+thread_local int prioParams[nPrioParams] = {10, 9, 9, 9, 9, 9, 7, 7, 5, 3, 1, 6, 1, 3, 3, 3, 3, 3, 1, 1, 3, 1, 1, 1, 1};

@@ -3,7 +3,9 @@
 // built-in solver's numeric parameters. Entry 0 of prioParams is the number
 // of priority levels. The command line may change them before anything is
 // built; nothing changes them afterwards but the two run-time updates of
-// origDecs and of the multiplier priority during a division.
+// origDecs and of the multiplier priority during a division. Each thread has
+// its own copy, starting from the compiled-in values; a thread that runs
+// several solvers in turn swaps their copies in and out.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +38,7 @@ struct ToClauses {
     uint32_t mulSizeHeur = 386;
 };
 
-extern ToClauses toClses;
+extern thread_local ToClauses toClses;
 
 // Every solver copies these when it is constructed.
 struct SolverParams {
@@ -52,10 +54,10 @@ struct SolverParams {
     double random_seed = 91648253;
 };
 
-extern SolverParams solverParams;
+extern thread_local SolverParams solverParams;
 
 const int nPrioParams = 25;
-extern int prioParams[nPrioParams];
+extern thread_local int prioParams[nPrioParams];
 
 // Indices of prioParams read by the module kinds.
 enum PrioIndex {

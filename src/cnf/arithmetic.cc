@@ -8,8 +8,8 @@
 #include "config.h"
 #include "generator/module_factory.h"
 
-unsigned int addCounter = 0;
-unsigned int mulCounter = 0;
+thread_local unsigned int addCounter = 0;
+thread_local unsigned int mulCounter = 0;
 
 void VerificationModelCNF::_insertADD(Bits& a, Bits& b, Bits& out) {
     if (a.size() != b.size())

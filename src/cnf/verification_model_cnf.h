@@ -102,7 +102,7 @@ private:
     void barrelShifter(Bits& a, Bits& s, Bits& out, bool left);
 };
 
-// Process-wide call counters of the adder and multiplier encodings; they
+// Per-thread call counters of the adder and multiplier encodings; they
 // steer the hand-over to modules for the whole run.
-extern unsigned int addCounter;
-extern unsigned int mulCounter;
+extern thread_local unsigned int addCounter;
+extern thread_local unsigned int mulCounter;

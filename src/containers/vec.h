@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "containers/check.h"
 
@@ -33,7 +34,7 @@ class vec {
     }
 
 public:
-    vec() : data(nullptr), sz(0), cap(0) {}
+    constexpr vec() : data(nullptr), sz(0), cap(0) {}
     explicit vec(int n) : vec() { growTo(n); }
     vec(int n, const T& pad) : vec() { growTo(n, pad); }
     vec(const vec&) = delete;
@@ -87,6 +88,11 @@ public:
         for (int i = sz; i < n; i++)
             std::memcpy(static_cast<void*>(&data[i]), static_cast<const void*>(&pad), sizeof(T));
         sz = n;
+    }
+    void swap(vec<T>& other) {
+        std::swap(data, other.data);
+        std::swap(sz, other.sz);
+        std::swap(cap, other.cap);
     }
     void copyTo(vec<T>& other) const {
         other.clear();

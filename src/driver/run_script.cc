@@ -1,5 +1,6 @@
 // The SMT-LIB 2 run: the script reader executes command by command and asks
-// the graph engine for every check, incrementally from the second check on;
+// the session engine the library also uses for every check (incrementally
+// from the second check on);
 // responses go to standard output. Under --memory-limit a check that runs
 // out of memory is answered unknown.
 #include <fcntl.h>
@@ -16,8 +17,7 @@
 #include "driver/progress_line.h"
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
-#include "generator/graph_solve.h"
-#include "generator/incremental_solve.h"
+#include "generator/session_solve.h"
 
 namespace torva::driver {
 
@@ -54,19 +54,9 @@ int runScript(const Options& options) {
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.verbosity = options.verbose ? 1 : 0;
     solveOptions.beforeSolve = stopProgressLine;
-    IncrementalSolve incremental(solveOptions);
-    terms::QueryFunction afresh = terms::everyQueryAfresh(
-        [&](terms::TermStore& store, const std::vector<terms::TermId>& all) { return solveGraph(store, all, solveOptions); });
-    // The first check of a session that has neither pushed nor assumed is
-    // solved on its own, with the word-level simplification; every later
-    // one by the incremental solver (unless --no-incremental).
-    bool pastFirst = false;
+    SessionSolve session(solveOptions, options.incremental);
     terms::QueryFunction check = [&](terms::TermStore& store, const terms::CheckQuery& query) {
-        bool alone = !options.incremental ||
-                     (!pastFirst && query.permanent == query.assertions.size() && query.assumptions.empty());
-        pastFirst = true;
-        if (alone) return withinMemory(options, [&] { return afresh(store, query); }, [] {});
-        return withinMemory(options, [&] { return incremental.check(store, query); }, [&] { incremental.reset(); });
+        return withinMemory(options, [&] { return session.check(store, query); }, [&] { session.reset(); });
     };
     smt2::Script script(check, stdout);
     script.setErrorBehavior(options.exitOnError ? smt2::ErrorBehavior::ImmediateExit

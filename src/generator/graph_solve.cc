@@ -141,12 +141,34 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
     }
 
     if (options.beforeSolve) options.beforeSolve();
-    bool satisfiable = options.engine == Engine::Cadical && S.modules.empty() ? solveWithCadical(S)
-                                                                               : S.solve(vec<Lit>());
-    outcome.answer = satisfiable ? Answer::Sat : Answer::Unsat;
+    applyLimits(S, options);
+    lbool status = options.engine == Engine::Cadical && S.modules.empty() ? solveWithCadical(S)
+                                                                           : S.solveLimited(vec<Lit>());
+    noteSearch(S, status, outcome);
+    if (status == l_Undef) return outcome;
+    bool satisfiable = status == l_True;
     if (satisfiable) outcome.model = checkedModel(store, assertions, problem, readModel(S, lowering));
     if (options.afterSolve) options.afterSolve(S, satisfiable);
     return outcome;
+}
+
+void applyLimits(Solver& solver, const GraphSolveOptions& options) {
+    solver.conflictBudget = options.conflictLimit;
+    solver.interrupt = options.interrupt;
+}
+
+void noteSearch(const Solver& solver, lbool status, CheckOutcome& outcome) {
+    outcome.conflicts = solver.conflicts;
+    outcome.decisions = solver.decisions;
+    outcome.propagations = solver.propagations;
+    if (status == l_True) {
+        outcome.answer = Answer::Sat;
+    } else if (status == l_False) {
+        outcome.answer = Answer::Unsat;
+    } else {
+        outcome.answer = Answer::Unknown;
+        outcome.reason = solver.interrupted ? "interrupted" : "resourceout";
+    }
 }
 
 }  // namespace torva

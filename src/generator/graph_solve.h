@@ -39,6 +39,11 @@ struct GraphSolveOptions {
     bool printStats = false;
     // Called once the problem is built, right before the search starts.
     std::function<void()> beforeSolve;
+    // Limits of the search: at most this many conflicts (0: no limit), and a
+    // stop once interrupt() returns true. A stopped check answers unknown,
+    // "resourceout" for the conflict limit, else "interrupted".
+    uint64_t conflictLimit = 0;
+    std::function<bool()> interrupt;
     // Called after the search (and the model check), while the solver still
     // holds its modules; with an empty solver when a guessed model needed no
     // search. Not called when the answer was found while building.
@@ -47,6 +52,12 @@ struct GraphSolveOptions {
 
 terms::CheckOutcome solveGraph(terms::TermStore& store, const std::vector<terms::TermId>& assertions,
                                const GraphSolveOptions& options);
+
+// Gives the solver the options' limits.
+void applyLimits(Solver& solver, const GraphSolveOptions& options);
+// The answer of a search: its effort, and unknown with the reason when the
+// limits stopped it.
+void noteSearch(const Solver& solver, lbool status, terms::CheckOutcome& outcome);
 
 // Ends the process with status 3 when the evaluator, under the model it was
 // given, makes one of the assertions false: the solver's answer is then

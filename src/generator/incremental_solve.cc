@@ -37,6 +37,11 @@ void IncrementalSolve::reset() {
     modulesWatched_ = 0;
 }
 
+void IncrementalSolve::setLimits(uint64_t conflictLimit, std::function<bool()> interrupt) {
+    options_.conflictLimit = conflictLimit;
+    options_.interrupt = std::move(interrupt);
+}
+
 void IncrementalSolve::start(const terms::TermStore& store, uint64_t generation) {
     reset();
     addCounter = 0;
@@ -114,19 +119,20 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
     }
     if (options_.beforeSolve) options_.beforeSolve();
     Solver& S = *solver_;
-    bool satisfiable = false;
+    applyLimits(S, options_);
+    lbool status = l_False;
     if (cadical_ && S.modules.empty()) {
         handedOver_ = true;
-        satisfiable = cadical_->solve(S, assumptions);
+        status = cadical_->solve(S, assumptions);
     } else if (S.simplify()) {  // also wakes every module, new ones included, on the level-0 assignment
-        satisfiable = S.solve(assumptions);
+        status = S.solveLimited(assumptions);
     }
-    if (!satisfiable) {
-        outcome.answer = Answer::Unsat;
+    noteSearch(S, status, outcome);
+    if (status == l_Undef) return outcome;
+    if (status == l_False) {
         if (S.okay()) nameCore(query, outcome);
         return outcome;
     }
-    outcome.answer = Answer::Sat;
     outcome.model = readModel(S, *lowering_);
     terms::Evaluator evaluator(store);
     for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);

@@ -35,6 +35,8 @@ public:
     terms::CheckOutcome check(terms::TermStore& store, const terms::CheckQuery& query);
     // Drops everything; the next check starts from nothing.
     void reset();
+    // The limits of the checks to come.
+    void setLimits(uint64_t conflictLimit, std::function<bool()> interrupt);
 
 private:
     void start(const terms::TermStore& store, uint64_t generation);

@@ -27,7 +27,7 @@
 #include "modules/shift.h"
 #include "modules/xorGate.h"
 
-bool exitOnUnsatWhileBuilding = true;
+thread_local bool exitOnUnsatWhileBuilding = true;
 
 namespace {
 
@@ -51,7 +51,7 @@ void registerModule(Solver& s, Module* m, std::initializer_list<const BitVector*
     }
     s.modules.push_back(m);
     s.nSubstClauses += substClauses;
-    Module::backtrackFlags.push_back(-1);
+    Module::backtrackFlags.push(-1);
     s.prioModules[std::min(prioParams[prioIndex], prioParams[PRIO_LEVELS] - 1)].push_back(static_cast<int>(m->id));
 }
 

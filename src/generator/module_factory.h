@@ -27,7 +27,7 @@ void getDataSET(Solver& s, BitVector& vars, std::vector<bool>& values);
 // clause set unsatisfiable. The benchmark front end ends the run at once
 // with its result line and status 20 (the default); the term-graph paths
 // clear this and read Solver::okay() once the problem is built.
-extern bool exitOnUnsatWhileBuilding;
+extern thread_local bool exitOnUnsatWhileBuilding;
 
 // Clears exitOnUnsatWhileBuilding for its lifetime, on every path out.
 class KeepRunningOnUnsat {

@@ -1,10 +1,17 @@
 // The shared tables and the implication/conflict helpers of the module base.
 #include "modules/module.h"
 
-vec<lbool> Module::assigns;
-std::vector<ModuleImplication> Module::conflictGraph;
-std::vector<int> Module::backtrackFlags;
-vec<Lit> Module::lits;
+thread_local vec<lbool> Module::assigns;
+thread_local vec<ModuleImplication> Module::conflictGraph;
+thread_local vec<int> Module::backtrackFlags;
+thread_local vec<Lit> Module::lits;
+
+void Module::swapTables(ModuleTables& held) {
+    assigns.swap(held.assigns);
+    conflictGraph.swap(held.conflictGraph);
+    backtrackFlags.swap(held.backtrackFlags);
+    lits.swap(held.lits);
+}
 
 Module::Module(int, unsigned int moduleId, int prio) : finished(false), id(moduleId), priority(prio) {}
 

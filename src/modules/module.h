@@ -1,5 +1,5 @@
 // The word-level module base class and the three tables it shares with the
-// solver: the assignment (the program's only one), the per-variable record of
+// solver: the assignment (one per thread), the per-variable record of
 // module implications, and the per-module lowest pending backtrack level.
 //
 // Protocol: the solver calls propagate() on every module watching a variable
@@ -30,6 +30,14 @@ struct ModuleImplication {
     }
 };
 
+// The module tables of one solver, held while another solver's are in use.
+struct ModuleTables {
+    vec<lbool> assigns;
+    vec<ModuleImplication> conflictGraph;
+    vec<int> backtrackFlags;
+    vec<Lit> lits;
+};
+
 class Module {
 public:
     bool finished = false;
@@ -47,9 +55,13 @@ public:
     virtual bool getFinished() = 0;
     virtual int getTargetLine();
 
-    static vec<lbool> assigns;
-    static std::vector<ModuleImplication> conflictGraph;
-    static std::vector<int> backtrackFlags;
+    // One set of tables per thread: solvers in different threads never
+    // meet, and a thread that switches between solvers swaps them.
+    static thread_local vec<lbool> assigns;
+    static thread_local vec<ModuleImplication> conflictGraph;
+    static thread_local vec<int> backtrackFlags;
+    // Exchanges this thread's tables with the held ones.
+    static void swapTables(ModuleTables& held);
 
 protected:
     static lbool value(unsigned int x) { return assigns[static_cast<int>(x)]; }
@@ -64,7 +76,7 @@ protected:
 
     // Scratch buffer in which reasons and conflicts are assembled before they
     // are copied into their clause block; shared by all modules.
-    static vec<Lit> lits;
+    static thread_local vec<Lit> lits;
 
     // Records the implication of x to `val`; the reason is the clause built
     // from `lits`, whose first literal must be the implied one.

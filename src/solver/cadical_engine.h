@@ -12,9 +12,10 @@ namespace CaDiCaL {
 class Solver;
 }
 
-// True when satisfiable (the solver's model then holds a value for every
-// variable); false when unsatisfiable (ok is then cleared).
-bool solveWithCadical(Solver& S);
+// l_True when satisfiable (the solver's model then holds a value for every
+// variable); l_False when unsatisfiable (ok is then cleared); l_Undef when
+// the solver's conflict budget or interrupt stopped CaDiCaL.
+lbool solveWithCadical(Solver& S);
 
 // CaDiCaL across many checks of one growing problem: every call hands over
 // what the solver gained since the last one (level-0 units, problem
@@ -29,12 +30,13 @@ public:
     CadicalSession(const CadicalSession&) = delete;
     CadicalSession& operator=(const CadicalSession&) = delete;
 
-    // True when satisfiable under the assumptions (the solver's model then
-    // holds every variable). False otherwise, with S.conflict holding the
-    // negations of the assumptions the refutation used, as the built-in
+    // l_True when satisfiable under the assumptions (the solver's model
+    // then holds every variable). l_False otherwise, with S.conflict holding
+    // the negations of the assumptions the refutation used, as the built-in
     // solver leaves it; when none was used the clauses alone are
-    // unsatisfiable and S.ok is cleared.
-    bool solve(Solver& S, const vec<Lit>& assumptions);
+    // unsatisfiable and S.ok is cleared. l_Undef when the solver's limits
+    // stopped the search.
+    lbool solve(Solver& S, const vec<Lit>& assumptions);
 
 private:
     std::unique_ptr<CaDiCaL::Solver> engine_;

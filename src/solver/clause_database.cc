@@ -77,7 +77,7 @@ Var Solver::newVar(bool sign, bool dvar) {
     decision_var.push(static_cast<char>(dvar));
     if (dvar && !order_heap.inHeap(v)) order_heap.insert(v);
     moduleWatches.emplace_back();
-    Module::conflictGraph.emplace_back();
+    Module::conflictGraph.push(ModuleImplication());
     return v;
 }
 

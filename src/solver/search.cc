@@ -55,9 +55,18 @@ void Solver::printProgressLine(const char* open, const char* close, int nof_lear
 }
 
 bool Solver::solve(const vec<Lit>& assumps) {
+    lbool status = solveLimited(assumps);
+    TORVA_CHECK(status != l_Undef, "Solver");
+    return status == l_True;
+}
+
+lbool Solver::solveLimited(const vec<Lit>& assumps) {
     model.clear();
     conflict.clear();
-    if (!ok) return false;
+    stopped = false;
+    interrupted = false;
+    conflictsAtStart = conflicts;
+    if (!ok) return l_False;
     assumps.copyTo(assumptions);
     if (!toClses.clsesSubstByMods) nSubstClauses = 0;
 
@@ -66,7 +75,7 @@ bool Solver::solve(const vec<Lit>& assumps) {
     lbool status = l_Undef;
 
     if (verbosity >= 1) printSearchHeader();
-    while (status == l_Undef) {
+    while (status == l_Undef && !stopped) {
         if (verbosity >= 1) printProgressLine("|", "|", static_cast<int>(nof_learnts));
         status = search(static_cast<int>(nof_conflicts), static_cast<int>(nof_learnts));
         nof_learnts *= learntsize_inc;
@@ -81,8 +90,7 @@ bool Solver::solve(const vec<Lit>& assumps) {
     if (status == l_True) {
         model.growTo(nVars());
         for (int i = 0; i < nVars(); i++) model[i] = value(i);
-    } else {
-        TORVA_CHECK(status == l_False, "Solver");
+    } else if (status == l_False) {
         if (conflict.size() == 0) ok = false;
     }
     cancelUntil(0);
@@ -91,7 +99,15 @@ bool Solver::solve(const vec<Lit>& assumps) {
         std::free(rec.reason);
         rec.clear();
     }
-    return status == l_True;
+    return status;
+}
+
+// Whether a limit stops the search; the callback is polled when the count
+// passes a multiple of pollMask + 1.
+bool Solver::limitReached(uint64_t count, uint64_t pollMask) {
+    if (conflictBudget != 0 && conflicts - conflictsAtStart >= conflictBudget) stopped = true;
+    if (!stopped && interrupt && (count & pollMask) == 0 && interrupt()) stopped = interrupted = true;
+    return stopped;
 }
 
 // A module may report a conflict whose literals all lie below the current
@@ -180,6 +196,10 @@ lbool Solver::search(int nof_conflicts, int nof_learnts) {
             releaseModuleConflict();
             varDecayActivity();
             claDecayActivity();
+            if (limitReached(conflicts, 31)) {
+                cancelUntil(0);
+                return l_Undef;
+            }
             continue;
         }
 
@@ -212,6 +232,10 @@ lbool Solver::search(int nof_conflicts, int nof_learnts) {
         }
         if (next == lit_Undef) {
             decisions++;
+            if (limitReached(decisions, 1023)) {
+                cancelUntil(0);
+                return l_Undef;
+            }
             next = pickBranchLit(polarity_mode, random_var_freq);
             if (next == lit_Undef) return l_True;
         }

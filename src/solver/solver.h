@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "containers/alg.h"
@@ -30,7 +31,17 @@ public:
     // Solving.
     bool simplify();
     bool solve(const vec<Lit>& assumps);
+    // solve() within the limits below: l_Undef when one of them stopped it.
+    lbool solveLimited(const vec<Lit>& assumps);
     bool okay() const { return ok; }
+
+    // Limits of each solve call: at most conflictBudget conflicts (0: no
+    // limit), and a stop as soon as interrupt() returns true; it is polled
+    // every 32 conflicts and every 1024 decisions.
+    uint64_t conflictBudget = 0;
+    std::function<bool()> interrupt;
+    // Set when interrupt() stopped the last solve call.
+    bool interrupted = false;
 
     lbool value(Var x) const { return Module::assigns[x]; }
     lbool value(Lit p) const { return litValue(Module::assigns[var(p)], p); }
@@ -139,6 +150,9 @@ public:
 
     // Search.
     lbool search(int nof_conflicts, int nof_learnts);
+    bool limitReached(uint64_t count, uint64_t pollMask);
+    uint64_t conflictsAtStart = 0;
+    bool stopped = false;
     Lit pickBranchLit(int polarity_mode, double random_var_freq);
     void reduceDB();
     void reduceTiered();

@@ -6,6 +6,7 @@
 
 #include <gmpxx.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -30,6 +31,8 @@ struct CheckOutcome {
     // when the check cannot tell which).
     std::vector<size_t> coreAssertions;
     std::vector<size_t> coreAssumptions;
+    // The effort of the search (zero when another engine searched).
+    uint64_t conflicts = 0, decisions = 0, propagations = 0;
 };
 
 // Decides the conjunction of the assertions (all Boolean terms of the store).

@@ -20,6 +20,7 @@
 #include "terms/term_store.h"
 
 #include "containers/progress.h"
+#include "terms/printer.h"
 
 namespace torva::terms {
 namespace {
@@ -61,10 +62,6 @@ uint64_t hashConstant(Sort sort, const mpz_class& value) {
     size_t limbs = mpz_size(value.get_mpz_t());
     for (size_t i = 0; i < limbs; i++) h = mixWord(h, mpz_getlimbn(value.get_mpz_t(), i));
     return finishHash(h);
-}
-
-std::string sortText(Sort s) {
-    return s == kBool ? std::string("Bool") : "(_ BitVec " + std::to_string(s) + ")";
 }
 
 // A value for a message: its digits, or only its size when they would

@@ -137,7 +137,7 @@ TEST(ModuleFactory, RegistrationOrderAndBookkeeping) {
     EXPECT_EQ(2, s.nModules);
     ASSERT_EQ(2u, s.modules.size());
     EXPECT_EQ(1u, s.modules[1]->id);
-    EXPECT_EQ((std::vector<int>{-1, -1}), Module::backtrackFlags);
+    EXPECT_EQ((std::vector<int>{-1, -1}), std::vector<int>(Module::backtrackFlags.begin(), Module::backtrackFlags.end()));
     EXPECT_EQ(48, s.nVars());
     EXPECT_EQ((std::vector<int>{0}), s.prioModules[7]);
     EXPECT_EQ((std::vector<int>{1}), s.prioModules[9]);

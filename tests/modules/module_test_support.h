@@ -177,7 +177,7 @@ private:
                                         : static_cast<Module*>(new XorGate(id, 3, layout));
         for (unsigned int v : layout) s.moduleWatches[v].push_back(m);
         s.modules.push_back(m);
-        Module::backtrackFlags.push_back(-1);
+        Module::backtrackFlags.push(-1);
         s.prioModules[3].push_back(static_cast<int>(id));
     }
 };

@@ -181,11 +181,11 @@ private:
         EXPECT_EQ(nullptr, m->propagate(&implied, lvl));
         EXPECT_TRUE(implied.empty()) << "module was not at a fixpoint after backtracking";
         Module* fresh = freshModule(op, m, static_cast<unsigned int>(Module::backtrackFlags.size()));
-        Module::backtrackFlags.push_back(-1);
+        Module::backtrackFlags.push(-1);
         EXPECT_EQ(nullptr, fresh->propagate(&implied, lvl));
         EXPECT_TRUE(implied.empty()) << "fresh module implies more than the restored one";
         EXPECT_EQ(observableState(fresh), observableState(m)) << "state differs from a fresh module";
-        Module::backtrackFlags.pop_back();
+        Module::backtrackFlags.pop();
         delete fresh;
     }
 };

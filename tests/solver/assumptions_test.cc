@@ -38,7 +38,7 @@ bool solveWith(Back back, Solver& S, CadicalSession& session, const std::vector<
         while (std::abs(a) - 1 >= S.nVars()) S.newVar();
         lits.push(litOf(a));
     }
-    if (back == Back::Cadical) return session.solve(S, lits);
+    if (back == Back::Cadical) return session.solve(S, lits) == l_True;
     if (S.simplify()) return S.solve(lits);
     S.conflict.clear();  // unsatisfiable at level 0: no assumption took part
     return false;

@@ -32,7 +32,7 @@ TEST(LateModuleConflict, IsAnalysedAtTheLevelItMentions) {
     m->id = static_cast<unsigned int>(s.nModules++);
     for (unsigned int v : {0u, 1u, 2u}) s.moduleWatches[v].push_back(m);
     s.modules.push_back(m);
-    Module::backtrackFlags.push_back(-1);
+    Module::backtrackFlags.push(-1);
     s.prioModules[0].push_back(static_cast<int>(m->id));
     s.polarity_mode = 0;  // decide a, b, t (heap order 0, 2, 1) true, one level each
     s.random_var_freq = 0;

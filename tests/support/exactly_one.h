@@ -47,7 +47,7 @@ public:
             s.moduleWatches[b].push_back(m);
         }
         s.modules.push_back(m);
-        Module::backtrackFlags.push_back(-1);
+        Module::backtrackFlags.push(-1);
         s.prioModules[prio].push_back(static_cast<int>(m->id));
         return m;
     }

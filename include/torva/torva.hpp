@@ -1,0 +1,275 @@
+// torva's C++ interface: a solver for quantifier-free bit-vector formulas
+// that a program builds term by term, asserts, checks under push/pop scopes
+// and assumptions, and asks for models and unsatisfiable cores.
+//
+// A Solver owns its terms. Terms and sorts are small values, cheap to copy
+// and hash; a term stays valid as long as its solver lives. Solvers share
+// nothing: each may be used by one thread at a time, and different solvers
+// may run in different threads at once. Every misuse (a term of another
+// solver, operands of the wrong sort, an index out of range, a model asked
+// for after an answer that was not sat...) throws torva::Error and leaves
+// the solver as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#define TORVA_EXPORT
+#else
+#define TORVA_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace torva {
+
+// The operators of the term language, by their SMT-LIB 2 names. Indexed
+// operators take their indices in mkTerm's index list: BV_EXTRACT {hi, lo};
+// BV_REPEAT, BV_ZERO_EXTEND, BV_SIGN_EXTEND, BV_ROTATE_LEFT and
+// BV_ROTATE_RIGHT {k}. AND, OR, XOR, BV_AND, BV_OR, BV_XOR, BV_ADD, BV_MUL,
+// BV_CONCAT, EQUAL, DISTINCT and the comparisons take two or more operands.
+enum class Kind : uint8_t {
+    CONSTANT,  // a value: kind of every term made by mkTrue, mkBvValue...
+    VARIABLE,  // a term made by mkConst
+    NOT, AND, OR, XOR, IMPLIES, EQUAL, DISTINCT, ITE,
+    BV_CONCAT, BV_EXTRACT, BV_REPEAT, BV_ZERO_EXTEND, BV_SIGN_EXTEND, BV_ROTATE_LEFT, BV_ROTATE_RIGHT,
+    BV_NOT, BV_AND, BV_OR, BV_XOR, BV_NAND, BV_NOR, BV_XNOR, BV_COMP, BV_NEG, BV_ADD, BV_SUB, BV_MUL,
+    BV_UDIV, BV_UREM, BV_SDIV, BV_SREM, BV_SMOD, BV_SHL, BV_LSHR, BV_ASHR,
+    BV_ULT, BV_ULE, BV_UGT, BV_UGE, BV_SLT, BV_SLE, BV_SGT, BV_SGE,
+};
+
+// The SMT-LIB 2 name of a kind ("bvadd", "extract"; "const", "var" for the
+// two leaf kinds).
+TORVA_EXPORT const char* kindName(Kind kind);
+
+enum class Result { Sat, Unsat, Unknown };
+TORVA_EXPORT const char* resultName(Result result);  // "sat", "unsat", "unknown"
+
+// Every error the interface reports: misuse, bad arguments, unknown options.
+// The solver that threw it is unchanged and stays usable.
+class TORVA_EXPORT Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+namespace detail {
+struct SolverState;
+}
+
+// The Boolean sort or a bit-vector sort of some width (1 to 2^30 - 1).
+class TORVA_EXPORT Sort {
+public:
+    Sort() = default;  // the null sort
+    bool isNull() const { return code_ == kNull; }
+    bool isBool() const { return code_ == 0; }
+    bool isBv() const { return !isNull() && code_ != 0; }
+    // The width of a bit-vector sort; throws for any other.
+    uint32_t getBvWidth() const;
+    // "Bool" or "(_ BitVec 8)".
+    std::string toString() const;
+    bool operator==(const Sort& other) const { return code_ == other.code_; }
+    bool operator!=(const Sort& other) const { return code_ != other.code_; }
+    size_t hash() const { return code_; }
+
+private:
+    friend class Solver;
+    friend class Term;
+    static constexpr uint32_t kNull = 0xffffffffu;
+    explicit Sort(uint32_t code) : code_(code) {}
+    uint32_t code_ = kNull;
+};
+
+class TORVA_EXPORT Term {
+public:
+    Term() = default;  // the null term; any use but isNull() throws
+    bool isNull() const { return state_ == nullptr; }
+
+    Kind getKind() const;
+    Sort getSort() const;
+    // Operands and indices as the term was made.
+    size_t getNumChildren() const;
+    Term operator[](size_t i) const;
+    std::vector<Term> getChildren() const;
+    std::vector<uint32_t> getIndices() const;
+    // A VARIABLE's name.
+    std::string getSymbol() const;
+    // A CONSTANT's value: true/false for a Boolean, the digits in base
+    // 2, 10 or 16 (no prefix, most significant first) for a bit vector.
+    bool getBooleanValue() const;
+    std::string getBvValue(uint32_t base = 2) const;
+
+    // Unique among the terms of one solver; terms made alike are one term
+    // (the same id), variables are always new.
+    uint64_t getId() const { return id_; }
+    // SMT-LIB 2 text: a shared operand is written out at each use.
+    std::string toString() const;
+
+    bool operator==(const Term& other) const { return state_ == other.state_ && id_ == other.id_; }
+    bool operator!=(const Term& other) const { return !(*this == other); }
+    // Creation order within a solver.
+    bool operator<(const Term& other) const;
+    size_t hash() const { return std::hash<uint64_t>()(id_) ^ std::hash<const void*>()(state_); }
+
+private:
+    friend class Solver;
+    friend struct detail::SolverState;
+    Term(detail::SolverState* state, uint32_t id) : state_(state), id_(id) {}
+    detail::SolverState* state_ = nullptr;
+    uint32_t id_ = 0;
+};
+
+TORVA_EXPORT std::ostream& operator<<(std::ostream& out, const Term& term);
+TORVA_EXPORT std::ostream& operator<<(std::ostream& out, const Sort& sort);
+TORVA_EXPORT std::ostream& operator<<(std::ostream& out, Result result);
+TORVA_EXPORT std::ostream& operator<<(std::ostream& out, Kind kind);
+
+class TORVA_EXPORT Solver {
+public:
+    Solver();
+    ~Solver();
+    Solver(const Solver&) = delete;
+    Solver& operator=(const Solver&) = delete;
+    Solver(Solver&&) noexcept;
+    Solver& operator=(Solver&&) noexcept;
+
+    // Sorts.
+    Sort mkBoolSort() const;
+    Sort mkBvSort(uint32_t width) const;
+
+    // Values. A bit-vector value from an unsigned integer must fit the
+    // width; mkBvValueInt64 takes the two's complement of a negative one.
+    // From a string: the digits in base 2, 10 or 16, no sign, no prefix.
+    Term mkTrue();
+    Term mkFalse();
+    Term mkBoolean(bool value);
+    Term mkBvValue(uint32_t width, uint64_t value);
+    Term mkBvValueInt64(uint32_t width, int64_t value);
+    Term mkBvValue(uint32_t width, const std::string& digits, uint32_t base = 2);
+    Term mkBvZero(uint32_t width);
+    Term mkBvOne(uint32_t width);
+
+    // A new free constant (a variable of the formula); every call makes a
+    // new one, whatever its name.
+    Term mkConst(Sort sort, const std::string& symbol = "");
+
+    // The term of this solver whose getId() is id; throws when there is none.
+    Term getTermById(uint64_t id) const;
+
+    // Any operator. Sorts are checked: Error names the rule broken.
+    Term mkTerm(Kind kind, const std::vector<Term>& args, const std::vector<uint32_t>& indices = {});
+
+    // Named helpers for mkTerm.
+    Term mkNot(const Term& a);
+    Term mkAnd(const Term& a, const Term& b);
+    Term mkOr(const Term& a, const Term& b);
+    Term mkXor(const Term& a, const Term& b);
+    Term mkImplies(const Term& a, const Term& b);
+    Term mkEqual(const Term& a, const Term& b);
+    Term mkDistinct(const Term& a, const Term& b);
+    Term mkIte(const Term& condition, const Term& thenTerm, const Term& elseTerm);
+    Term mkExtract(uint32_t hi, uint32_t lo, const Term& a);
+    Term mkConcat(const Term& high, const Term& low);
+    Term mkZeroExtend(uint32_t k, const Term& a);
+    Term mkSignExtend(uint32_t k, const Term& a);
+    Term mkRepeat(uint32_t k, const Term& a);
+    Term mkRotateLeft(uint32_t k, const Term& a);
+    Term mkRotateRight(uint32_t k, const Term& a);
+    Term mkBvNot(const Term& a);
+    Term mkBvNeg(const Term& a);
+    Term mkBvAnd(const Term& a, const Term& b);
+    Term mkBvOr(const Term& a, const Term& b);
+    Term mkBvXor(const Term& a, const Term& b);
+    Term mkBvAdd(const Term& a, const Term& b);
+    Term mkBvSub(const Term& a, const Term& b);
+    Term mkBvMul(const Term& a, const Term& b);
+    Term mkBvUdiv(const Term& a, const Term& b);
+    Term mkBvUrem(const Term& a, const Term& b);
+    Term mkBvSdiv(const Term& a, const Term& b);
+    Term mkBvSrem(const Term& a, const Term& b);
+    Term mkBvSmod(const Term& a, const Term& b);
+    Term mkBvShl(const Term& a, const Term& b);
+    Term mkBvLshr(const Term& a, const Term& b);
+    Term mkBvAshr(const Term& a, const Term& b);
+    Term mkBvUlt(const Term& a, const Term& b);
+    Term mkBvUle(const Term& a, const Term& b);
+    Term mkBvUgt(const Term& a, const Term& b);
+    Term mkBvUge(const Term& a, const Term& b);
+    Term mkBvSlt(const Term& a, const Term& b);
+    Term mkBvSle(const Term& a, const Term& b);
+    Term mkBvSgt(const Term& a, const Term& b);
+    Term mkBvSge(const Term& a, const Term& b);
+
+    // Assertions and scopes. pop(n) withdraws the assertions of the n
+    // innermost scopes; popping below the base level throws.
+    void assertFormula(const Term& formula);
+    void push(uint32_t levels = 1);
+    void pop(uint32_t levels = 1);
+    uint32_t getScopeLevel() const;
+    std::vector<Term> getAssertions() const;
+    // Withdraws every assertion and scope; terms stay valid.
+    void resetAssertions();
+
+    // Checks the assertions, and the Boolean assumptions for this check only.
+    Result checkSat();
+    Result checkSat(const std::vector<Term>& assumptions);
+    // After Unknown: "timeout", "resourceout" (the conflict limit),
+    // "interrupted" (the terminate callback) or what stopped the check.
+    std::string getReasonUnknown() const;
+
+    // The model of the last check, which must have answered Sat.
+    Term getValue(const Term& term);
+    std::vector<Term> getValue(const std::vector<Term>& terms);
+    // SMT-LIB 2 text of the value: "true", "#b0101".
+    std::string getValueString(const Term& term);
+    // The value as an unsigned number (a Boolean is 0 or 1); throws when it
+    // does not fit in 64 bits.
+    uint64_t getValueUint64(const Term& term);
+    // The value's digits in base 2, 10 or 16.
+    std::string getValueDigits(const Term& term, uint32_t base = 10);
+
+    // After Unsat: the assumptions, and the assertions, that are
+    // unsatisfiable together. Without the option produce-unsat-cores every
+    // assertion made outside all scopes belongs to each core.
+    std::vector<Term> getUnsatAssumptions() const;
+    std::vector<Term> getUnsatCore() const;
+
+    // Options by the keys of the command line's --set (see torva
+    // --list-settings), and: preset (spec|clauses|modules|fast; resets
+    // every key to the preset's value), simplify, incremental,
+    // produce-unsat-cores (true|false).
+    void setOption(const std::string& key, const std::string& value);
+    std::string getOption(const std::string& key) const;
+
+    // Limits of every later check; 0 means none. A check that reaches one
+    // answers Unknown. The callback is polled during the search: when it
+    // returns true the check stops. The time limit is wall-clock time.
+    void setTimeLimit(double seconds);
+    void setConflictLimit(uint64_t conflicts);
+    void setTerminateCallback(std::function<bool()> callback);
+
+    // Counters of this solver: checks and their answers, terms, assertions,
+    // and the search of the last check.
+    std::map<std::string, std::string> getStatistics() const;
+
+private:
+    std::unique_ptr<detail::SolverState> state_;
+};
+
+}  // namespace torva
+
+namespace std {
+template <>
+struct hash<torva::Term> {
+    size_t operator()(const torva::Term& t) const { return t.hash(); }
+};
+template <>
+struct hash<torva::Sort> {
+    size_t operator()(const torva::Sort& s) const { return s.hash(); }
+};
+}  // namespace std

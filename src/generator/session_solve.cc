@@ -1,0 +1,31 @@
+// Choosing, check by check, between solving alone and solving incrementally.
+#include "generator/session_solve.h"
+
+#include <utility>
+
+namespace torva {
+
+SessionSolve::SessionSolve(GraphSolveOptions options, bool incremental)
+    : options_(options),
+      incremental_(incremental),
+      solver_(std::move(options)),
+      afresh_(terms::everyQueryAfresh([this](terms::TermStore& store, const std::vector<terms::TermId>& all) {
+          return solveGraph(store, all, options_);
+      })) {}
+
+terms::CheckOutcome SessionSolve::check(terms::TermStore& store, const terms::CheckQuery& query) {
+    bool alone = !incremental_ ||
+                 (!pastFirst_ && query.permanent == query.assertions.size() && query.assumptions.empty());
+    pastFirst_ = true;
+    return alone ? afresh_(store, query) : solver_.check(store, query);
+}
+
+void SessionSolve::reset() { solver_.reset(); }
+
+void SessionSolve::setLimits(uint64_t conflictLimit, std::function<bool()> interrupt) {
+    options_.conflictLimit = conflictLimit;
+    options_.interrupt = interrupt;
+    solver_.setLimits(conflictLimit, std::move(interrupt));
+}
+
+}  // namespace torva

@@ -1,0 +1,35 @@
+// The checks of one session, whoever drives it (a script or a program
+// through the library): the first check of a session that has neither
+// pushed nor assumed is solved alone, with the word-level simplification,
+// so a single-query problem keeps its speed; every later check goes to the
+// incremental solver, or is solved afresh when the session asks for that.
+#pragma once
+
+#include "generator/graph_solve.h"
+#include "generator/incremental_solve.h"
+#include "terms/model.h"
+
+namespace torva {
+
+class SessionSolve {
+public:
+    SessionSolve(GraphSolveOptions options, bool incremental);
+    SessionSolve(const SessionSolve&) = delete;
+    SessionSolve& operator=(const SessionSolve&) = delete;
+
+    terms::CheckOutcome check(terms::TermStore& store, const terms::CheckQuery& query);
+    // Drops the incremental solver's state (after a check that failed part
+    // way); the next check starts from nothing.
+    void reset();
+    // The limits of the checks to come.
+    void setLimits(uint64_t conflictLimit, std::function<bool()> interrupt);
+
+private:
+    GraphSolveOptions options_;
+    bool incremental_;
+    bool pastFirst_ = false;
+    IncrementalSolve solver_;
+    terms::QueryFunction afresh_;
+};
+
+}  // namespace torva
