@@ -32,8 +32,8 @@ namespace torva {
 // The operators of the term language, by their SMT-LIB 2 names. Indexed
 // operators take their indices in mkTerm's index list: BV_EXTRACT {hi, lo};
 // BV_REPEAT, BV_ZERO_EXTEND, BV_SIGN_EXTEND, BV_ROTATE_LEFT and
-// BV_ROTATE_RIGHT {k}. AND, OR, XOR, BV_AND, BV_OR, BV_XOR, BV_ADD, BV_MUL,
-// BV_CONCAT, EQUAL, DISTINCT and the comparisons take two or more operands.
+// BV_ROTATE_RIGHT {k}. AND, OR, XOR, IMPLIES, BV_AND, BV_OR, BV_XOR, BV_ADD,
+// BV_SUB, BV_MUL, BV_CONCAT, EQUAL and DISTINCT take two or more operands.
 enum class Kind : uint8_t {
     CONSTANT,  // a value: kind of every term made by mkTrue, mkBvValue...
     VARIABLE,  // a term made by mkConst
@@ -107,7 +107,8 @@ public:
     // Unique among the terms of one solver; terms made alike are one term
     // (the same id), variables are always new.
     uint64_t getId() const { return id_; }
-    // SMT-LIB 2 text: a shared operand is written out at each use.
+    // SMT-LIB 2 text: an operator term used more than once within the term
+    // is bound once by a let (_let_1, _let_2, ...).
     std::string toString() const;
 
     bool operator==(const Term& other) const { return state_ == other.state_ && id_ == other.id_; }

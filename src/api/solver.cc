@@ -158,6 +158,13 @@ std::function<bool()> SolverState::interrupt(std::chrono::steady_clock::time_poi
     };
 }
 
+std::vector<Term> SolverState::terms(const std::vector<TermId>& ids) {
+    std::vector<Term> result;
+    result.reserve(ids.size());
+    for (TermId t : ids) result.push_back(term(t));
+    return result;
+}
+
 Result SolverState::check(const std::vector<TermId>& assumptions) {
     invalidate();
     size_t permanent = produceCores ? 0 : (scopes.empty() ? assertions.size() : scopes.front());
@@ -466,9 +473,7 @@ uint32_t Solver::getScopeLevel() const { return static_cast<uint32_t>(live(state
 
 std::vector<Term> Solver::getAssertions() const {
     detail::SolverState& s = live(state_);
-    std::vector<Term> terms;
-    for (TermId t : s.assertions) terms.push_back(s.term(t));
-    return terms;
+    return s.terms(s.assertions);
 }
 
 void Solver::resetAssertions() {
@@ -554,17 +559,13 @@ void requireUnsat(const detail::SolverState& s, const char* what) {
 std::vector<Term> Solver::getUnsatAssumptions() const {
     detail::SolverState& s = live(state_);
     requireUnsat(s, "getUnsatAssumptions");
-    std::vector<Term> terms;
-    for (TermId t : s.unsatAssumptions) terms.push_back(s.term(t));
-    return terms;
+    return s.terms(s.unsatAssumptions);
 }
 
 std::vector<Term> Solver::getUnsatCore() const {
     detail::SolverState& s = live(state_);
     requireUnsat(s, "getUnsatCore");
-    std::vector<Term> terms;
-    for (TermId t : s.coreAssertions) terms.push_back(s.term(t));
-    return terms;
+    return s.terms(s.coreAssertions);
 }
 
 // ---------------------------------------------------------------- options
@@ -576,6 +577,7 @@ void Solver::setOption(const std::string& key, const std::string& value) {
         if (!presetByName(value, preset))
             throw Error("unknown preset '" + value + "' (the presets: " + presetNames() + ")");
         s.config = presetConfig(preset);
+        s.preset = value;
         s.simplify = s.config.choice.simplify;
     } else if (key == "simplify") {
         s.simplify = parseBool(key, value);
@@ -596,6 +598,7 @@ void Solver::setOption(const std::string& key, const std::string& value) {
 
 std::string Solver::getOption(const std::string& key) const {
     const detail::SolverState& s = live(state_);
+    if (key == "preset") return s.preset;
     if (key == "simplify") return boolText(s.simplify);
     if (key == "incremental") return boolText(s.incremental);
     if (key == "produce-unsat-cores") return boolText(s.produceCores);

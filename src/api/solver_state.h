@@ -27,6 +27,7 @@ struct SolverState {
 
     // Configuration.
     RunConfig config;
+    std::string preset = "fast";
     bool simplify;
     bool incremental = true;
     bool produceCores = false;
@@ -60,6 +61,7 @@ struct SolverState {
 
     terms::TermId id(const Term& t, const char* role = "operand") const;
     Term term(terms::TermId t) { return Term(this, t); }
+    std::vector<Term> terms(const std::vector<terms::TermId>& ids);
     // Forgets the last answer: the assertions changed.
     void invalidate();
     // The session engine for the current options, made when missing.
