@@ -8,6 +8,8 @@
 #include "torva/torva.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <atomic>
 #include <new>
 #include <stdexcept>
@@ -154,10 +156,21 @@ void handOut(torva_solver& s, const std::vector<torva::Term>& terms, const torva
     *count = s.termList.size();
 }
 
-torva::Kind fromC(torva_kind kind) {
-    if (int(kind) < int(TORVA_KIND_CONSTANT) || int(kind) > int(TORVA_KIND_BV_SGE))
-        throw CallError(TORVA_ERROR, "unknown kind " + std::to_string(int(kind)));
-    return static_cast<torva::Kind>(kind);
+// A kind as C passed it: any number may arrive, and one outside the
+// enumeration may not even be read as a torva_kind in C++, so its bytes
+// are read as the underlying integer.
+int kindNumber(const torva_kind* kind) {
+    std::underlying_type_t<torva_kind> number;
+    std::memcpy(&number, kind, sizeof number);
+    return static_cast<int>(number);
+}
+
+bool isKind(int number) { return number >= int(TORVA_KIND_CONSTANT) && number <= int(TORVA_KIND_BV_SGE); }
+
+torva::Kind fromC(const torva_kind* kind) {
+    int number = kindNumber(kind);
+    if (!isKind(number)) throw CallError(TORVA_ERROR, "unknown kind " + std::to_string(number));
+    return static_cast<torva::Kind>(number);
 }
 
 #define TORVA_SAME_KIND(name) \
@@ -231,10 +244,10 @@ TORVA_C_EXPORT const char* torva_last_error(const torva_solver* solver) {
 }
 
 TORVA_C_EXPORT const char* torva_kind_name(torva_kind kind) {
-    if (int(kind) < int(TORVA_KIND_CONSTANT) || int(kind) > int(TORVA_KIND_BV_SGE))
-        return "?";
+    int number = kindNumber(&kind);
+    if (!isKind(number)) return "?";
     try {
-        return torva::kindName(static_cast<torva::Kind>(kind));
+        return torva::kindName(static_cast<torva::Kind>(number));
     } catch (...) {
         return "?";
     }
@@ -379,7 +392,7 @@ TORVA_C_EXPORT torva_status torva_mk_term(torva_solver* solver, torva_kind kind,
         requireArray(args, num_args, "args");
         requireArray(indices, num_indices, "indices");
         std::vector<uint32_t> indexList(indices, indices + num_indices);
-        out = toC(s, s.solver.mkTerm(fromC(kind), fromC(s, num_args, args), indexList));
+        out = toC(s, s.solver.mkTerm(fromC(&kind), fromC(s, num_args, args), indexList));
     });
 }
 
