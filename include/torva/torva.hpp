@@ -255,7 +255,8 @@ public:
     void setTerminateCallback(std::function<bool()> callback);
 
     // Counters of this solver: checks and their answers, terms, assertions,
-    // and the search of the last check.
+    // and the built-in search's counters of the last check (zero when the
+    // check went to CaDiCaL, the engine of the default preset).
     std::map<std::string, std::string> getStatistics() const;
 
 private:
