@@ -59,8 +59,18 @@ uint32_t checkedWidth(uint32_t width) {
     return width;
 }
 
-mpz_class parseDigits(const std::string& digits, uint32_t base) {
+void checkBase(uint32_t base) {
     if (base != 2 && base != 10 && base != 16) throw Error("a value's base must be 2, 10 or 16, got " + std::to_string(base));
+}
+
+mpz_class fromUint64(uint64_t value) {
+    mpz_class v;
+    mpz_import(v.get_mpz_t(), 1, -1, sizeof value, 0, 0, &value);
+    return v;
+}
+
+mpz_class parseDigits(const std::string& digits, uint32_t base) {
+    checkBase(base);
     bool valid = !digits.empty() && std::all_of(digits.begin(), digits.end(), [base](char c) {
         if (base == 2) return c == '0' || c == '1';
         if (base == 10) return c >= '0' && c <= '9';
@@ -71,7 +81,7 @@ mpz_class parseDigits(const std::string& digits, uint32_t base) {
 }
 
 std::string digitsOf(const mpz_class& value, uint32_t base) {
-    if (base != 2 && base != 10 && base != 16) throw Error("a value's base must be 2, 10 or 16, got " + std::to_string(base));
+    checkBase(base);
     return value.get_str(static_cast<int>(base));
 }
 
@@ -325,8 +335,7 @@ Term Solver::mkBoolean(bool value) {
 Term Solver::mkBvValue(uint32_t width, uint64_t value) {
     detail::SolverState& s = live(state_);
     checkedWidth(width);
-    mpz_class v;
-    mpz_import(v.get_mpz_t(), 1, -1, sizeof value, 0, 0, &value);
+    mpz_class v = fromUint64(value);
     return guarded([&] { return s.term(s.store.mkConst(width, v)); });
 }
 
@@ -336,8 +345,7 @@ Term Solver::mkBvValueInt64(uint32_t width, int64_t value) {
     bool fits = width >= 64 || (value >= -(int64_t{1} << (width - 1)) && value < (int64_t{1} << (width - 1)));
     if (!fits) throw Error("the value " + std::to_string(value) + " does not fit in " + tk::sortText(width) + " as a signed number");
     auto magnitude = static_cast<uint64_t>(value < 0 ? -(value + 1) : value);
-    mpz_class v;
-    mpz_import(v.get_mpz_t(), 1, -1, sizeof magnitude, 0, 0, &magnitude);
+    mpz_class v = fromUint64(magnitude);
     if (value < 0) {
         mpz_class modulus;
         mpz_ui_pow_ui(modulus.get_mpz_t(), 2, width);
