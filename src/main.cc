@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
             case torva::driver::Reader::Extended: return torva::driver::runExtended(options);
             case torva::driver::Reader::Script: return torva::driver::runScript(options);
         }
+    } catch (const torva::WrongModel& wrong) {
+        torva::driver::endOnWrongModel(wrong);
     } catch (const std::bad_alloc&) {
         if (options.memoryLimitMB != 0) {
             torva::driver::reportMemoryLimit(options);

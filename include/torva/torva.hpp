@@ -255,8 +255,10 @@ public:
     void setTerminateCallback(std::function<bool()> callback);
 
     // Counters of this solver: checks and their answers, terms, assertions,
-    // and the built-in search's counters of the last check (zero when the
-    // check went to CaDiCaL, the engine of the default preset).
+    // the conflicts of the last check (the built-in search also counts its
+    // decisions and propagations), what the incremental SAT back end holds
+    // (variables, clauses, gates, conflicts of all checks)
+    // and the process's peak memory.
     std::map<std::string, std::string> getStatistics() const;
 
 private:

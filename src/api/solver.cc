@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "api/solver_state.h"
+#include "containers/memory.h"
 #include "terms/printer.h"
 #include "torva/torva.hpp"
 
@@ -194,6 +195,9 @@ Result SolverState::check(const std::vector<TermId>& assumptions) {
             solver.reset();
             outcome = tk::CheckOutcome();
             outcome.reason = "memout";
+        } catch (const WrongModel& wrong) {
+            solver.reset();
+            throw Error(std::string("internal error: ") + wrong.what());
         }
     }
     lastSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -626,6 +630,7 @@ void Solver::setTerminateCallback(std::function<bool()> callback) { live(state_)
 
 std::map<std::string, std::string> Solver::getStatistics() const {
     const detail::SolverState& s = live(state_);
+    ClausalSession::Size held = s.session ? s.session->size() : ClausalSession::Size();
     auto seconds = [](double t) {
         std::ostringstream out;
         out << t;
@@ -645,7 +650,19 @@ std::map<std::string, std::string> Solver::getStatistics() const {
         {"last check propagations", std::to_string(s.propagations)},
         {"last check seconds", seconds(s.lastSeconds)},
         {"total check seconds", seconds(s.totalSeconds)},
+        {"sat variables", std::to_string(held.variables)},
+        {"sat clauses", std::to_string(held.clauses)},
+        {"sat gates", std::to_string(held.gates)},
+        {"sat conflicts", std::to_string(held.conflicts)},
+        {"peak memory bytes", std::to_string(peakMemoryBytes())},
     };
 }
+
+namespace testing {
+// Makes the next model check of the calling thread fail, so that tests of
+// the library see a wrong model answered by an Error (not part of the
+// installed interface).
+TORVA_EXPORT void failNextModelCheck() { torva::failNextModelCheck(); }
+}  // namespace testing
 
 }  // namespace torva

@@ -67,7 +67,7 @@ void checkModel(const Solver& S, const std::vector<DeclaredSymbol>& symbols, Gra
         for (const DeclaredSymbol& symbol : symbols)
             if (symbol.name == declaration.name) evaluator.assign(declaration.term, symbolValue(S, symbol));
     }
-    checkModelOrExit(evaluator, copy.benchmark.assertions);
+    torva::checkModel(evaluator, copy.benchmark.assertions);
 }
 }  // namespace
 

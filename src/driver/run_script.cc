@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -56,7 +57,11 @@ int runScript(const Options& options) {
     solveOptions.beforeSolve = stopProgressLine;
     SessionSolve session(solveOptions, options.incremental);
     terms::QueryFunction check = [&](terms::TermStore& store, const terms::CheckQuery& query) {
-        return withinMemory(options, [&] { return session.check(store, query); }, [&] { session.reset(); });
+        try {
+            return withinMemory(options, [&] { return session.check(store, query); }, [&] { session.reset(); });
+        } catch (const WrongModel& wrong) {
+            endOnWrongModel(wrong);
+        }
     };
     smt2::Script script(check, stdout);
     script.setErrorBehavior(options.exitOnError ? smt2::ErrorBehavior::ImmediateExit
@@ -64,6 +69,12 @@ int runScript(const Options& options) {
     int status = script.run(fd);
     if (fd != STDIN_FILENO) close(fd);
     return status;
+}
+
+void endOnWrongModel(const WrongModel& wrong) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "torva: internal error: %s\n", wrong.what());
+    std::exit(3);
 }
 
 bool readInput(const std::string& path, std::string& text, std::string& error) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/options.h"
+#include "generator/graph_solve.h"
 
 namespace torva::driver {
 
@@ -17,6 +18,10 @@ int runExtended(const Options& options);
 int runScript(const Options& options);
 // --dimacs: the bit-blasted input written as DIMACS CNF, nothing solved.
 int runDimacs(const Options& options);
+
+// A model that failed its check is an internal fault: the message on
+// standard error and exit status 3, after what standard output holds.
+[[noreturn]] void endOnWrongModel(const WrongModel& wrong);
 
 // The whole input ("-": standard input); false with a reason when it cannot
 // be read.

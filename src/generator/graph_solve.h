@@ -5,13 +5,15 @@
 // already satisfies the simplified assertions; CaDiCaL only decides a problem
 // without modules), and on a satisfiable answer a model of the input assertions that
 // has been checked against every one of them with the evaluator (a model
-// that fails the check ends the process with status 3: a wrong answer is
-// never returned). Nothing is written to standard output.
+// that fails the check throws WrongModel: a wrong answer is never returned;
+// the command line ends with status 3, the library raises an error). Nothing
+// is written to standard output.
 #pragma once
 
 #include <gmpxx.h>
 
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 #include "simplify/simplify.h"
@@ -59,10 +61,19 @@ void applyLimits(Solver& solver, const GraphSolveOptions& options);
 // limits stopped it.
 void noteSearch(const Solver& solver, lbool status, terms::CheckOutcome& outcome);
 
-// Ends the process with status 3 when the evaluator, under the model it was
-// given, makes one of the assertions false: the solver's answer is then
+// A model that makes an input assertion false: the engine's answer is
 // wrong, and no caller may act on it.
-void checkModelOrExit(terms::Evaluator& model, const std::vector<terms::TermId>& assertions);
+struct WrongModel : std::runtime_error {
+    explicit WrongModel(size_t assertion);
+};
+
+// Throws WrongModel when the evaluator, under the model it was given, makes
+// one of the assertions false.
+void checkModel(terms::Evaluator& model, const std::vector<terms::TermId>& assertions);
+
+// Makes the next model check of this thread fail, so that tests can see
+// what callers do with a wrong model.
+void failNextModelCheck();
 
 // The value of the word whose bits (least significant first) are the CNF
 // variables cnfVars in the solver's model; a bit the model leaves open or

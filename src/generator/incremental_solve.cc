@@ -9,7 +9,6 @@
 #include "config.h"
 #include "generator/lowering.h"
 #include "generator/module_factory.h"
-#include "solver/cadical_engine.h"
 #include "terms/evaluator.h"
 
 namespace torva {
@@ -26,7 +25,6 @@ IncrementalSolve::~IncrementalSolve() { reset(); }
 void IncrementalSolve::reset() {
     lowering_.reset();
     generator_.reset();
-    cadical_.reset();
     if (solver_) {
         for (Module* m : solver_->modules) delete m;
         solver_->modules.clear();
@@ -51,8 +49,6 @@ void IncrementalSolve::start(const terms::TermStore& store, uint64_t generation)
     solver_->settings = options_.search;
     generator_ = makeGraphGenerator(*solver_);
     lowering_ = std::make_unique<Lowering>(store, *generator_);
-    if (options_.engine == Engine::Cadical && !modulesSeen_) cadical_ = std::make_unique<CadicalSession>();
-    handedOver_ = false;
     store_ = &store;
     generation_ = generation;
 }
@@ -103,16 +99,7 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
         start(store, query.generation);
     KeepRunningOnUnsat keepRunning;
     vec<Lit> assumptions;
-    bool lowered = lower(query, assumptions);
-    if (lowered && handedOver_ && !solver_->modules.empty()) {
-        // CaDiCaL holds the clauses but cannot decide modules: the problem is
-        // built again for the built-in solver, which decides from now on.
-        modulesSeen_ = true;
-        start(store, query.generation);
-        assumptions.clear();
-        lowered = lower(query, assumptions);
-    }
-    if (!lowered) {
+    if (!lower(query, assumptions)) {
         reset();
         outcome.reason = LoweringLimit().what();
         return outcome;
@@ -120,13 +107,7 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
     if (options_.beforeSolve) options_.beforeSolve();
     Solver& S = *solver_;
     applyLimits(S, options_);
-    lbool status = l_False;
-    if (cadical_ && S.modules.empty()) {
-        handedOver_ = true;
-        status = cadical_->solve(S, assumptions);
-    } else if (S.simplify()) {  // also wakes every module, new ones included, on the level-0 assignment
-        status = S.solveLimited(assumptions);
-    }
+    lbool status = S.simplify() ? S.solveLimited(assumptions) : l_False;  // simplify also wakes every module
     noteSearch(S, status, outcome);
     if (status == l_Undef) return outcome;
     if (status == l_False) {
@@ -136,8 +117,8 @@ CheckOutcome IncrementalSolve::check(terms::TermStore& store, const CheckQuery& 
     outcome.model = readModel(S, *lowering_);
     terms::Evaluator evaluator(store);
     for (const auto& [variable, value] : outcome.model.values) evaluator.assign(variable, value);
-    checkModelOrExit(evaluator, query.assertions);
-    checkModelOrExit(evaluator, query.assumptions);
+    checkModel(evaluator, query.assertions);
+    checkModel(evaluator, query.assumptions);
     return outcome;
 }
 

@@ -1,5 +1,5 @@
-// The checks of one SMT-LIB 2 session on one solver that lives from check
-// to check. Every node of the term graph is lowered once: its clauses and
+// The checks of one session on the built-in solver with its modules, which
+// lives from check to check. Every node of the term graph is lowered once: its clauses and
 // modules define it and hold in every scope, so they stay when assertions
 // are popped. Permanent assertions become unit clauses; every other live
 // assertion and every assumption is an assumption literal of the check, so
@@ -18,7 +18,6 @@
 #include "generator/graph_solve.h"
 #include "terms/model.h"
 
-class CadicalSession;
 class GeneratorTORVA;
 
 namespace torva {
@@ -47,13 +46,10 @@ private:
     std::unique_ptr<Solver> solver_;
     std::unique_ptr<GeneratorTORVA> generator_;
     std::unique_ptr<Lowering> lowering_;
-    std::unique_ptr<CadicalSession> cadical_;
     const terms::TermStore* store_ = nullptr;
     uint64_t generation_ = 0;
     size_t permanentDone_ = 0;  // the permanent assertions that are unit clauses already
     size_t modulesWatched_ = 0;  // modules whose watch lists are de-duplicated
-    bool handedOver_ = false;    // CaDiCaL holds the problem clauses, the solver no longer does
-    bool modulesSeen_ = false;   // a module appeared after a hand-over: the built-in solver decides
 };
 
 }  // namespace torva

@@ -70,21 +70,8 @@ Lowering::Lowering(const terms::TermStore& store, GeneratorTORVA& generator)
 
 const Lowering::Bits& Lowering::bits(TermId t) {
     if (bits_.size() < store_.size()) bits_.resize(store_.size());
-    std::vector<std::pair<TermId, bool>> stack{{t, false}};
-    while (!stack.empty()) {
-        auto [u, expanded] = stack.back();
-        if (lowered(u)) {
-            stack.pop_back();
-        } else if (expanded) {
-            stack.pop_back();
-            lowerNode(u);
-        } else {
-            stack.back().second = true;
-            const TermId* args = store_.args(u);
-            for (uint32_t i = store_.numArgs(u); i-- > 0;)
-                if (!lowered(args[i])) stack.emplace_back(args[i], false);
-        }
-    }
+    terms::forEachPostOrder(
+        store_, t, [this](TermId u) { return lowered(u); }, [this](TermId u) { lowerNode(u); });
     return bits_[t];
 }
 

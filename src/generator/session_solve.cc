@@ -8,7 +8,8 @@ namespace torva {
 SessionSolve::SessionSolve(GraphSolveOptions options, bool incremental)
     : options_(options),
       incremental_(incremental),
-      solver_(std::move(options)),
+      solver_(options),
+      clausal_(options),
       afresh_(terms::everyQueryAfresh([this](terms::TermStore& store, const std::vector<terms::TermId>& all) {
           return solveGraph(store, all, options_);
       })) {}
@@ -17,15 +18,20 @@ terms::CheckOutcome SessionSolve::check(terms::TermStore& store, const terms::Ch
     bool alone = !incremental_ ||
                  (!pastFirst_ && query.permanent == query.assertions.size() && query.assumptions.empty());
     pastFirst_ = true;
-    return alone ? afresh_(store, query) : solver_.check(store, query);
+    if (alone) return afresh_(store, query);
+    return options_.engine == Engine::Cadical ? clausal_.check(store, query) : solver_.check(store, query);
 }
 
-void SessionSolve::reset() { solver_.reset(); }
+void SessionSolve::reset() {
+    solver_.reset();
+    clausal_.reset();
+}
 
 void SessionSolve::setLimits(uint64_t conflictLimit, std::function<bool()> interrupt) {
     options_.conflictLimit = conflictLimit;
     options_.interrupt = interrupt;
-    solver_.setLimits(conflictLimit, std::move(interrupt));
+    solver_.setLimits(conflictLimit, interrupt);
+    clausal_.setLimits(conflictLimit, std::move(interrupt));
 }
 
 }  // namespace torva

@@ -2,9 +2,12 @@
 // through the library): the first check of a session that has neither
 // pushed nor assumed is solved alone, with the word-level simplification,
 // so a single-query problem keeps its speed; every later check goes to the
-// incremental solver, or is solved afresh when the session asks for that.
+// incremental solver (the clausal session on CaDiCaL, or the built-in
+// solver with its modules), or is solved afresh when the session asks for
+// that.
 #pragma once
 
+#include "generator/clausal_session.h"
 #include "generator/graph_solve.h"
 #include "generator/incremental_solve.h"
 #include "terms/model.h"
@@ -23,12 +26,15 @@ public:
     void reset();
     // The limits of the checks to come.
     void setLimits(uint64_t conflictLimit, std::function<bool()> interrupt);
+    // What the incremental solver holds now.
+    ClausalSession::Size size() const { return clausal_.size(); }
 
 private:
     GraphSolveOptions options_;
     bool incremental_;
     bool pastFirst_ = false;
     IncrementalSolve solver_;
+    ClausalSession clausal_;
     terms::QueryFunction afresh_;
 };
 

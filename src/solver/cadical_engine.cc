@@ -28,24 +28,25 @@ void addClauses(CaDiCaL::Solver& engine, const vec<Clause*>& clauses) {
     for (const Clause* c : clauses) addClause(engine, *c);
 }
 
-// The solver's limits for one CaDiCaL call: the conflict budget, and its
-// interrupt callback, asked every 64th time CaDiCaL polls.
-class Limits : public CaDiCaL::Terminator {
+// The limits of one CaDiCaL call: a conflict budget, and the interrupt,
+// asked at CaDiCaL's first poll and every 64th after it.
+class CallLimits : public CaDiCaL::Terminator {
 public:
-    Limits(CaDiCaL::Solver& engine, Solver& S) : engine_(engine), S_(S) {
-        S.interrupted = false;
-        if (S.conflictBudget != 0) engine.limit("conflicts", static_cast<int>(std::min<uint64_t>(S.conflictBudget, INT32_MAX)));
-        if (S.interrupt) engine.connect_terminator(this);
+    CallLimits(CaDiCaL::Solver& engine, const CadicalBackend::Limits& limits) : engine_(engine), limits_(limits) {
+        if (limits.conflicts != 0)
+            engine.limit("conflicts", static_cast<int>(std::min<uint64_t>(limits.conflicts, INT32_MAX)));
+        if (limits.interrupt) engine.connect_terminator(this);
     }
-    ~Limits() override { engine_.disconnect_terminator(); }
+    ~CallLimits() override { engine_.disconnect_terminator(); }
     bool terminate() override {
-        if ((++polls_ & 63) == 0 && S_.interrupt()) S_.interrupted = true;
-        return S_.interrupted;
+        if ((polls_++ & 63) == 0 && limits_.interrupt()) interrupted = true;
+        return interrupted;
     }
+    bool interrupted = false;
 
 private:
     CaDiCaL::Solver& engine_;
-    Solver& S_;
+    const CadicalBackend::Limits& limits_;
     uint64_t polls_ = 0;
 };
 
@@ -67,8 +68,10 @@ lbool solveWithCadical(Solver& S) {
     addClauses(engine, S.learnts);
     int result;
     {
-        Limits limits(engine, S);
+        CadicalBackend::Limits limits{S.conflictBudget, S.interrupt};
+        CallLimits call(engine, limits);
         result = engine.solve();
+        S.interrupted = call.interrupted;
     }
     if (result == 0) return l_Undef;
     TORVA_CHECK(result == 10 || result == 20, "Solver");
@@ -80,33 +83,47 @@ lbool solveWithCadical(Solver& S) {
     return l_True;
 }
 
-CadicalSession::CadicalSession() : engine_(std::make_unique<CaDiCaL::Solver>()) { engine_->set("quiet", 1); }
+// Every learnt clause is one conflict of the search; none is exported.
+class CadicalBackend::Counter : public CaDiCaL::Learner {
+public:
+    bool learning(int) override {
+        ++learnt;
+        return false;
+    }
+    void learn(int) override {}
+    uint64_t learnt = 0;
+};
 
-CadicalSession::~CadicalSession() = default;
+CadicalBackend::CadicalBackend()
+    : engine_(std::make_unique<CaDiCaL::Solver>()), counter_(std::make_unique<Counter>()) {
+    engine_->set("quiet", 1);
+    engine_->connect_learner(counter_.get());
+}
 
-lbool CadicalSession::solve(Solver& S, const vec<Lit>& assumptions) {
-    TORVA_CHECK(S.modules.empty() && S.decisionLevel() == 0, "Solver");
-    S.model.clear();
-    S.conflict.clear();
-    if (!S.okay()) return l_False;
-    addUnits(*engine_, S.trail, trailSent_);
-    addClauses(*engine_, S.clauses);
-    S.releaseProblemClauses(trailSent_);
-    trailSent_ = S.trail.size();
-    for (int i = 0; i < assumptions.size(); i++) engine_->assume(dimacsLit(assumptions[i]));
+CadicalBackend::~CadicalBackend() { engine_->disconnect_learner(); }
+
+void CadicalBackend::addClause(const int* literals, size_t size) {
+    for (size_t i = 0; i < size; i++) engine_->add(literals[i]);
+    engine_->add(0);
+}
+
+lbool CadicalBackend::solve(const std::vector<int>& assumptions, const Limits& limits, bool& interrupted) {
+    for (int l : assumptions) engine_->assume(l);
     int result;
     {
-        Limits limits(*engine_, S);
+        CallLimits call(*engine_, limits);
         result = engine_->solve();
+        interrupted = call.interrupted;
     }
-    if (result == 0) return l_Undef;
-    TORVA_CHECK(result == 10 || result == 20, "Solver");
-    if (result == 10) {
-        readModel(*engine_, S);
-        return l_True;
-    }
-    for (int i = 0; i < assumptions.size(); i++)
-        if (engine_->failed(dimacsLit(assumptions[i]))) S.conflict.push(~assumptions[i]);
-    if (S.conflict.size() == 0) S.ok = false;
-    return l_False;
+    if (result == 10) return l_True;
+    if (result == 20) return l_False;
+    return l_Undef;
 }
+
+bool CadicalBackend::value(int literal) { return engine_->val(literal) > 0; }
+
+bool CadicalBackend::failed(int literal) { return engine_->failed(literal); }
+
+uint64_t CadicalBackend::conflicts() const { return counter_->learnt; }
+
+int64_t CadicalBackend::clauses() const { return engine_->irredundant(); }

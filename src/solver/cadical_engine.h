@@ -4,7 +4,10 @@
 // solver without modules, at decision level 0.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "solver/solver.h"
 
@@ -17,28 +20,41 @@ class Solver;
 // the solver's conflict budget or interrupt stopped CaDiCaL.
 lbool solveWithCadical(Solver& S);
 
-// CaDiCaL across many checks of one growing problem: every call hands over
-// what the solver gained since the last one (level-0 units, problem
-// clauses; the solver itself never searches) and solves under assumptions.
-// What CaDiCaL learnt stays for the next call. The problem clauses handed
-// over are freed in the solver, so they are held once, by CaDiCaL: from
-// then on only CaDiCaL can decide the problem.
-class CadicalSession {
+// CaDiCaL as a plain incremental SAT solver over DIMACS literals, for an
+// encoding that never passes through the built-in solver: clauses go
+// straight in, checks run under assumptions, and only the literals a caller
+// asks for are read back. Counts its variables (numbered 1, 2, ... in the
+// order newVar hands them out) and the conflicts of its searches.
+class CadicalBackend {
 public:
-    CadicalSession();
-    ~CadicalSession();
-    CadicalSession(const CadicalSession&) = delete;
-    CadicalSession& operator=(const CadicalSession&) = delete;
+    CadicalBackend();
+    ~CadicalBackend();
+    CadicalBackend(const CadicalBackend&) = delete;
+    CadicalBackend& operator=(const CadicalBackend&) = delete;
 
-    // l_True when satisfiable under the assumptions (the solver's model
-    // then holds every variable). l_False otherwise, with S.conflict holding
-    // the negations of the assumptions the refutation used, as the built-in
-    // solver leaves it; when none was used the clauses alone are
-    // unsatisfiable and S.ok is cleared. l_Undef when the solver's limits
-    // stopped the search.
-    lbool solve(Solver& S, const vec<Lit>& assumptions);
+    int newVar() { return ++vars_; }
+    int vars() const { return vars_; }
+    void addClause(const int* literals, size_t size);
+    void addClause(const std::vector<int>& literals) { addClause(literals.data(), literals.size()); }
+
+    struct Limits {
+        uint64_t conflicts = 0;  // 0: no limit
+        std::function<bool()> interrupt;
+    };
+    // l_True, l_False, or l_Undef when the limits stopped the search
+    // (interrupted then says whether the interrupt did).
+    lbool solve(const std::vector<int>& assumptions, const Limits& limits, bool& interrupted);
+    // After l_True: the value of a literal.
+    bool value(int literal);
+    // After l_False: whether the refutation used the assumption.
+    bool failed(int literal);
+
+    uint64_t conflicts() const;
+    int64_t clauses() const;
 
 private:
+    class Counter;
     std::unique_ptr<CaDiCaL::Solver> engine_;
-    int trailSent_ = 0;
+    std::unique_ptr<Counter> counter_;
+    int vars_ = 0;
 };

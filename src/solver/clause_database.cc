@@ -136,20 +136,6 @@ void Solver::removeClause(Clause& c) {
     std::free(&c);
 }
 
-void Solver::releaseProblemClauses(int from) {
-    TORVA_CHECK(decisionLevel() == 0 && learnts.size() == 0, "Solver");
-    // Every watch is of a problem clause, so the lists its watched literals
-    // sit in go whole.
-    for (Clause* c : clauses) {
-        watches[toInt(~(*c)[0])].release();
-        watches[toInt(~(*c)[1])].release();
-        std::free(c);
-    }
-    clauses.release();
-    clauses_literals = 0;
-    for (int i = from; i < trail.size(); i++) reason[var(trail[i])] = nullptr;
-}
-
 bool Solver::satisfied(const Clause& c) const {
     for (int i = 0; i < c.size(); i++)
         if (value(c[i]) == l_True) return true;

@@ -119,11 +119,6 @@ public:
     void attachClause(Clause& c);
     void detachClause(Clause& c);
     void removeClause(Clause& c);
-    // Frees every problem clause and empties the watch lists; the level-0
-    // assignment stays, without reasons (those of the trail from position
-    // `from` on are dropped; earlier ones were dropped by an earlier call).
-    // For a solver that only builds the problem another engine decides.
-    void releaseProblemClauses(int from);
     bool satisfied(const Clause& c) const;
     bool locked(const Clause& c) const;
 

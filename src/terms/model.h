@@ -31,8 +31,11 @@ struct CheckOutcome {
     // when the check cannot tell which).
     std::vector<size_t> coreAssertions;
     std::vector<size_t> coreAssumptions;
-    // The effort of the search (zero when another engine searched).
+    // The effort of the search (CaDiCaL counts only its conflicts).
     uint64_t conflicts = 0, decisions = 0, propagations = 0;
+    // What the SAT engine of an incremental session holds after the check
+    // (zero for a check solved alone).
+    uint64_t satVariables = 0, satClauses = 0;
 };
 
 // Decides the conjunction of the assertions (all Boolean terms of the store).

@@ -1,8 +1,9 @@
-// A walk over every node reachable from a set of roots, each node visited
-// once, in an order fixed by the ids (an explicit stack, so depth is bounded
-// only by memory).
+// Walks over the nodes reachable from roots, each node visited once, in an
+// order fixed by the ids (explicit stacks, so depth is bounded only by
+// memory).
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "terms/term_store.h"
@@ -20,6 +21,27 @@ void forEachReachable(const TermStore& store, const std::vector<TermId>& roots, 
         seen[t] = 1;
         visit(t);
         for (uint32_t i = store.numArgs(t); i-- > 0;) stack.push_back(store.arg(t, i));
+    }
+}
+
+// Visits, operands first, every node below t (t included) for which done()
+// is false; visit(u) must make done(u) true.
+template <class Done, class Visit>
+void forEachPostOrder(const TermStore& store, TermId t, Done done, Visit visit) {
+    std::vector<std::pair<TermId, bool>> stack{{t, false}};
+    while (!stack.empty()) {
+        auto [u, expanded] = stack.back();
+        if (done(u)) {
+            stack.pop_back();
+        } else if (expanded) {
+            stack.pop_back();
+            visit(u);
+        } else {
+            stack.back().second = true;
+            const TermId* args = store.args(u);
+            for (uint32_t i = store.numArgs(u); i-- > 0;)
+                if (!done(args[i])) stack.emplace_back(args[i], false);
+        }
     }
 }
 

@@ -330,3 +330,27 @@ TEST(Interface, SolversInOneThreadAndInParallelThreadsShareNothing) {
 }
 
 }  // namespace
+
+namespace torva::testing {
+void failNextModelCheck();
+}
+
+namespace {
+
+// A model that fails its check is an Error of the check, never the end of
+// the host process, and the solver answers the next check as before: alone,
+// incrementally, and under assumptions.
+TEST(Interface, AWrongModelIsAnErrorAndTheSolverStaysUsable) {
+    Solver s;
+    Term x = s.mkConst(s.mkBvSort(8), "x");
+    s.assertFormula(s.mkTerm(Kind::BV_UGT, {x, s.mkBvValue(8, 200)}));
+    Term small = s.mkTerm(Kind::BV_ULT, {x, s.mkBvValue(8, 250)});
+    for (int round = 0; round < 3; round++) {
+        torva::testing::failNextModelCheck();
+        EXPECT_THROW(round == 2 ? s.checkSat({small}) : s.checkSat(), Error);
+        ASSERT_EQ(Result::Sat, round == 2 ? s.checkSat({small}) : s.checkSat());
+        EXPECT_GT(s.getValueUint64(x), 200u);
+    }
+}
+
+}  // namespace

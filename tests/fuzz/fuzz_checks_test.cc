@@ -97,6 +97,14 @@ TEST(FuzzVerdicts, Scripts) {
     ScriptFacts plain, ending, redirected;
     ending.mayEndAnswer = true;
     redirected.redirected = true;
+    // A failed assert (2:9), a failed check (3:22), then a check: its sat is a
+    // fault, unless a pop came between; a failed get-model marks nothing.
+    const ScriptFacts failedAssert = scriptFacts("(declare-const x Bool)\n(assert y)\n(check-sat-assuming (z))(check-sat)");
+    const ScriptFacts popBetween = scriptFacts("(push 1)\n(assert y)\n(pop 1)\n(check-sat)");
+    const ScriptFacts failedGetModel = scriptFacts("(get-model)\n(check-sat)");
+    const ScriptFacts misspelt = scriptFacts("(check-sat) ; (\n(|asert| y)\n(check-sat)\n(assert");
+    const std::string assertError = "(error \"2:9: unknown symbol y\")\n";
+    const std::string checkError = "(error \"3:22: unknown symbol z\")\n";
     struct Case {
         RunEnd run;
         ScriptFacts facts;
@@ -135,6 +143,15 @@ TEST(FuzzVerdicts, Scripts) {
         {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: heap-buffer-overflow on address"), plain, Outcome::Fault},
         {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: hard rss limit exhausted (2048Mb vs 2050Mb)"), plain, Outcome::OverLimit},
         {exited(1, "", "x.cc:3:4: runtime error: signed integer overflow"), plain, Outcome::Fault},
+        {exited(1, assertError + checkError + "sat\n"), failedAssert, Outcome::Fault},
+        {exited(1, assertError + checkError + "unsat\n"), failedAssert, Outcome::ErrorLine},
+        {exited(1, assertError + "sat\n"), popBetween, Outcome::ErrorLine},
+        {exited(1, "(error \"1:1: get-model is only allowed after sat\")\nsat\n"), failedGetModel, Outcome::ErrorLine},
+        {exited(1, "sat\n(error \"2:2: unknown command asert\")\nsat\n(error \"4:8: unexpected end of input\")\n"),
+         misspelt, Outcome::Fault},
+        {exited(1, "unsat\n(error \"2:2: unknown command asert\")\nunsat\n(error \"4:8: a\")\nsat\n"), misspelt,
+         Outcome::ErrorLine},  // more answers than checks: not judged
+        {exited(1, "(error \"9:1: a\")\nsat\n"), failedAssert, Outcome::ErrorLine},  // in no command: not judged
     };
     for (size_t i = 0; i < std::size(cases); i++)
         EXPECT_EQ(classifyScript(cases[i].run, cases[i].facts).outcome, cases[i].expected) << "case " << i;

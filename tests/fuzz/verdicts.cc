@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -122,6 +123,128 @@ bool wellFormedError(const std::string& list) {
 
 bool isErrorList(const Response& r) { return r.kind == Response::List && r.text.compare(0, 6, "(error") == 0; }
 
+bool isAnswer(const Response& r) {
+    return r.kind == Response::Word && (r.text == "sat" || r.text == "unsat" || r.text == "unknown");
+}
+
+// The place of a well-formed error response (numbers past 32 bits saturate).
+Place errorPlace(const std::string& list) {
+    uint64_t field[2] = {0, 0};
+    size_t i = std::strlen("(error \"");
+    for (uint64_t& value : field) {
+        for (; std::isdigit(static_cast<unsigned char>(list[i])); i++)
+            value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(list[i] - '0'), UINT32_MAX);
+        i++;  // the ':'
+    }
+    return {static_cast<uint32_t>(field[0]), static_cast<uint32_t>(field[1])};
+}
+
+// The command whose text holds the place (an unclosed one also holds the
+// end of the script, where "unexpected end of input" is reported), or npos.
+size_t commandAt(const std::vector<ScriptCommand>& commands, Place place) {
+    auto after = std::upper_bound(commands.begin(), commands.end(), place,
+                                  [](Place p, const ScriptCommand& c) { return p < c.begin; });
+    if (after == commands.begin()) return std::string::npos;
+    const ScriptCommand& c = *(after - 1);
+    bool inside = place < c.end || (!c.closed && place == c.end);
+    return inside ? static_cast<size_t>(after - 1 - commands.begin()) : std::string::npos;
+}
+
+// The names the reader knows as commands (including those it answers
+// unsupported); any other name is an unknown command, maybe a misspelt assert.
+bool isCommandName(const std::string& name) {
+    static const char* const known[] = {
+        "set-logic", "set-option", "set-info", "get-info", "declare-fun", "declare-const", "define-fun",
+        "define-sort", "assert", "check-sat", "check-sat-assuming", "push", "pop", "get-model", "get-value",
+        "get-assignment", "echo", "reset", "reset-assertions", "exit", "declare-sort", "declare-datatype",
+        "declare-datatypes", "define-fun-rec", "define-funs-rec", "get-assertions", "get-option", "get-proof",
+        "get-unsat-assumptions", "get-unsat-core",
+    };
+    return std::find(std::begin(known), std::end(known), name) != std::end(known);
+}
+
+// What the command named by the token (a symbol, or a quoted one without
+// its bars) is; a command without a name is none of it.
+void classifyCommand(const std::string& script, const Token& name, ScriptCommand& c) {
+    if (name.kind != Tok::Symbol && name.kind != Tok::Quoted) return;
+    std::string word = tokenText(script, name);
+    if (name.kind == Tok::Quoted) {
+        if (word.size() < 2 || word.back() != '|') return;
+        word = word.substr(1, word.size() - 2);
+    }
+    static const char* const changing[] = {"assert", "declare-fun", "declare-const", "define-fun", "define-sort",
+                                           "push", "pop"};
+    c.changes = !isCommandName(word) || std::find(std::begin(changing), std::end(changing), word) != std::end(changing);
+    c.check = word == "check-sat" || word == "check-sat-assuming";
+    c.withdraws = word == "pop" || word == "reset" || word == "reset-assertions";
+}
+
+Place past(Place at, char c) { return c == '\n' ? Place{at.first + 1, 1} : Place{at.first, at.second + 1}; }
+
+// The top-level commands of the script with their places. Tokens outside
+// every command (a stray ')', say) belong to none.
+std::vector<ScriptCommand> commandsOf(const std::string& script, const std::vector<Token>& tokens) {
+    std::vector<ScriptCommand> commands;
+    Place at{1, 1};
+    size_t depth = 0;
+    bool awaitingName = false;
+    for (const Token& t : tokens) {
+        Place start = at;
+        for (size_t i = t.begin; i < t.end; i++) at = past(at, script[i]);
+        if (t.kind == Tok::Space || t.kind == Tok::Comment || (depth == 0 && t.kind != Tok::Open)) continue;
+        if (depth == 0) {
+            commands.push_back({start, start});
+            depth = 1;
+            awaitingName = true;
+            continue;
+        }
+        if (awaitingName) classifyCommand(script, t, commands.back());
+        awaitingName = false;
+        if (t.kind == Tok::Open) depth++;
+        if (t.kind == Tok::Close && --depth == 0) {
+            commands.back().end = at;
+            commands.back().closed = true;
+        }
+    }
+    if (depth > 0) commands.back().end = at;
+    return commands;
+}
+
+// Whether a check answered sat after a failed command that would have
+// changed the assertions, with no pop, reset or reset-assertions between
+// them. Each error response belongs to the command that holds its place,
+// each answer to the next check command after the last command that
+// responded; when the responses do not line up with the commands that way,
+// nothing is judged.
+bool satAfterFailedChange(const std::vector<Response>& responses, const std::vector<ScriptCommand>& commands) {
+    std::vector<size_t> failed, satisfied;  // commands, in order
+    size_t next = 0;                        // the first command that may still respond
+    for (const Response& r : responses) {
+        if (isErrorList(r)) {
+            size_t c = commandAt(commands, errorPlace(r.text));
+            if (c == std::string::npos || c + 1 < next) return false;
+            failed.push_back(c);
+            next = c + 1;
+        } else if (isAnswer(r)) {
+            while (next < commands.size() && !commands[next].check) next++;
+            if (next == commands.size()) return false;
+            if (r.text == "sat") satisfied.push_back(next);
+            next++;
+        }
+    }
+    bool marked = false;
+    size_t f = 0, s = 0;
+    for (size_t i = 0; i < commands.size(); i++) {
+        if (commands[i].withdraws) marked = false;
+        if (s < satisfied.size() && satisfied[s] == i) {
+            if (marked) return true;
+            s++;
+        }
+        for (; f < failed.size() && failed[f] == i; f++) marked = marked || commands[i].changes;
+    }
+    return false;
+}
+
 }  // namespace
 
 const char* outcomeName(Outcome o) {
@@ -173,8 +296,7 @@ std::vector<Response> parseResponses(const std::string& out) {
 std::vector<std::string> answersOf(const std::vector<Response>& responses) {
     std::vector<std::string> answers;
     for (const Response& r : responses)
-        if (r.kind == Response::Word && (r.text == "sat" || r.text == "unsat" || r.text == "unknown"))
-            answers.push_back(r.text);
+        if (isAnswer(r)) answers.push_back(r.text);
     return answers;
 }
 
@@ -277,7 +399,9 @@ Verdict classifyExtended(const RunEnd& r, bool huge) {
 
 ScriptFacts scriptFacts(const std::string& script) {
     ScriptFacts facts;
-    for (const Token& t : tokenize(script)) {
+    std::vector<Token> tokens = tokenize(script);
+    facts.commands = commandsOf(script, tokens);
+    for (const Token& t : tokens) {
         if (t.kind == Tok::Keyword && tokenText(script, t) == ":regular-output-channel") facts.redirected = true;
         if (t.kind == Tok::Symbol) {
             std::string word = tokenText(script, t);
@@ -325,6 +449,8 @@ Verdict classifyScript(const RunEnd& r, const ScriptFacts& facts) {
         for (const Response& x : responses)
             if (isErrorList(x) && !wellFormedError(x.text))
                 return fault("error response not of the form (error \"L:C: message\")");
+        if (satAfterFailedChange(responses, facts.commands))
+            return fault("sat after a failed command that would have changed the assertions");
         return {Outcome::ErrorLine, ""};
     }
     if (errors > 0) return fault("error response with exit status " + std::to_string(code));

@@ -5,11 +5,15 @@
 // UNSAT", or 1 with exactly one "ERROR: ... at FILE:LINE" line. SMT-LIB 2:
 // exit 0/10/20 with well-formed responses and no error (10/20 only after a
 // last answer sat/unsat), or 1 with one final (error "LINE:COL: message").
+// A session goes on after an error, but a failed command that would have
+// changed the assertions must not be followed by sat until a pop or a reset.
 // A script over the CPU or memory limit is OverLimit: the driver decides
 // whether the search or the front end used the resources.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torva_fuzz {
@@ -47,9 +51,24 @@ bool hasHugeNumber(const std::string& text);
 Verdict classifyBenchmark(const RunEnd& run, bool huge);
 Verdict classifyExtended(const RunEnd& run, bool huge);
 
+// LINE:COL as the reader counts them: 1-based, in bytes.
+using Place = std::pair<uint32_t, uint32_t>;
+
+// A top-level command of a script, as far as its text goes (an unclosed one
+// runs to the end of the script).
+struct ScriptCommand {
+    Place begin;  // its '('
+    Place end;    // just past its ')', or the end of the script
+    bool closed = false;
+    bool changes = false;    // assert, declare-fun/-const, define-fun/-sort, push, pop or an unknown name
+    bool check = false;      // check-sat, check-sat-assuming
+    bool withdraws = false;  // pop, reset, reset-assertions
+};
+
 struct ScriptFacts {
     bool redirected = false;    // the script moves its responses off standard output
     bool mayEndAnswer = false;  // exit or reset may end the run's answer (status 0 after sat)
+    std::vector<ScriptCommand> commands;
 };
 ScriptFacts scriptFacts(const std::string& script);
 Verdict classifyScript(const RunEnd& run, const ScriptFacts& facts);

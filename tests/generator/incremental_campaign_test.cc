@@ -6,10 +6,13 @@
 // enumerating all assignments. Every answer must agree; every model is
 // checked by the solver itself against the live assertions; every
 // unsatisfiable check's core (its assertions and assumptions with the
-// permanent assertions) must be unsatisfiable on its own. The solver runs
-// in turn with the specified search, a present-day search, CaDiCaL, and
-// with word-level modules (also after CaDiCaL held the problem). TORVA_INCREMENTAL_SCRIPTS sets the number of
-// scripts (a long campaign runs many more).
+// permanent assertions) must be unsatisfiable on its own. Facts that fix a
+// variable (x = c, b, not b) are asserted in scopes and at the outer level,
+// so the clausal session's replacements are used, popped and reset. The
+// solver runs in turn with the specified search, a present-day search, with
+// word-level modules, and as the clausal session on CaDiCaL with and
+// without rewriting. TORVA_INCREMENTAL_SCRIPTS sets the number of scripts
+// (a long campaign runs many more).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,6 +22,7 @@
 
 #include "frontend/smt2/script.h"
 #include "frontend/smt2/script_harness.h"
+#include "generator/clausal_session.h"
 #include "generator/incremental_solve.h"
 #include "generator/presets.h"
 #include "random/prng.h"
@@ -63,7 +67,9 @@ private:
     void step() {
         int r = rng_.range(0, 99);
         if (r < 35) {
-            if (rng_.chance(30))
+            if (rng_.chance(20))
+                text_ += "(assert " + fact() + ")\n";
+            else if (rng_.chance(30))
                 text_ += "(assert (! " + formula(3) + " :named n" + std::to_string(names_++) + "))\n";
             else
                 text_ += "(assert " + formula(3) + ")\n";
@@ -78,7 +84,7 @@ private:
             text_ += "(pop " + std::to_string(n) + ")\n";
         } else if (r < 80) {
             text_ += "(check-sat)\n";
-            if (rng_.chance(30)) text_ += "(get-value (x y))\n";
+            if (rng_.chance(30)) text_ += "(get-value (x y z b))\n";
             if (cores_ && rng_.chance(20)) text_ += "(get-unsat-core)\n";
         } else if (r < 96) {
             text_ += "(check-sat-assuming (";
@@ -91,6 +97,13 @@ private:
             depth_ = 0;
             declare();
         }
+    }
+
+    // A fact that fixes one variable.
+    std::string fact() {
+        int v = rng_.range(0, 3);
+        if (v == 3) return rng_.coin() ? "b" : "(not b)";
+        return "(= " + std::string(kWords[v]) + " " + constant(kWidths[v]) + ")";
     }
 
     std::string literal() {
@@ -207,15 +220,15 @@ struct Variant {
     const char* name;
     Preset preset;
     Engine engine;
+    bool rewrite;
 };
 
 const Variant kVariants[] = {
-    {"specified search", Preset::Spec, Engine::Core},
-    {"present-day search", Preset::Clauses, Engine::Core},
-    {"CaDiCaL", Preset::Fast, Engine::Cadical},
-    {"modules", Preset::Modules, Engine::Core},
-    // CaDiCaL until the first module, then the built-in solver on a rebuilt problem
-    {"modules after CaDiCaL", Preset::Modules, Engine::Cadical},
+    {"specified search", Preset::Spec, Engine::Core, false},
+    {"present-day search", Preset::Clauses, Engine::Core, false},
+    {"CaDiCaL", Preset::Fast, Engine::Cadical, true},
+    {"modules", Preset::Modules, Engine::Core, false},
+    {"CaDiCaL without rewriting", Preset::Fast, Engine::Cadical, false},
 };
 
 int scriptCount() {
@@ -231,12 +244,16 @@ TEST(IncrementalCampaign, AnswersAgreeWithEnumerationAndCoresAreUnsat) {
         GraphSolveOptions options;
         options.search = applyPreset(variant.preset, toClses).search;
         options.engine = variant.engine;
+        simplify::SimplifySettings rewriting;
+        options.simplify = variant.rewrite ? &rewriting : nullptr;
         std::string text = ScriptWriter(static_cast<uint64_t>(seed)).write();
 
-        IncrementalSolve solver(options);
+        IncrementalSolve modular(options);
+        ClausalSession clausal(options);
         int badCores = 0;
         terms::QueryFunction incremental = [&](terms::TermStore& store, const CheckQuery& query) {
-            CheckOutcome outcome = solver.check(store, query);
+            CheckOutcome outcome = variant.engine == Engine::Cadical ? clausal.check(store, query)
+                                                                     : modular.check(store, query);
             if (outcome.answer == Answer::Unsat) {
                 std::vector<TermId> core(query.assertions.begin(), query.assertions.begin() + query.permanent);
                 for (size_t i : outcome.coreAssertions) core.push_back(query.assertions[i]);

@@ -66,8 +66,27 @@ HARD_SMT2 = """(set-info :status unknown)
 (check-sat)
 """
 
+# Three checks, answered sat, unsat, sat (the last through a guard literal).
+SEQUENCE_SMT2 = """(set-logic QF_BV)
+(declare-const x (_ BitVec 8))
+(push 1)
+(assert (= (bvadd x #x01) #x02))
+(check-sat)
+(pop 1)
+(assert (= x #x05))
+(push 1)
+(assert (= x #x06))
+(check-sat)
+(pop 1)
+(declare-const g Bool)
+(assert (=> g (bvugt x #x04)))
+(check-sat-assuming (g))
+"""
+OLD_FIELDS = ["solver", "file", "expected", "answer", "seconds", "wall", "status", "note", "timeout", "memory",
+              "exit"]
+
 HEADER = ["solver", "solved", "sat", "unsat", "timeouts", "memouts", "errors", "wrong", "skipped",
-          "PAR-2", "cpu-s", "wall-s"]
+          "PAR-2", "cpu-s", "wall-s", "peak-MB"]
 
 
 def write(path, text, mode=0o644):
@@ -151,8 +170,7 @@ class Runs(BenchRunCase):
         self.assertEqual(run.code, 0, run.stdout + run.stderr)
         rows = run.rows()
         self.assertEqual(len(rows), 8)
-        self.assertEqual(list(rows[0].keys()), ["solver", "file", "expected", "answer", "seconds", "wall",
-                                                "status", "note", "timeout", "memory", "exit"])
+        self.assertEqual(list(rows[0].keys()), OLD_FIELDS + ["peak_mb"])
         expected = {"a_sat.smt2": ("sat", "sat", "10"), "b_unsat.smt2": ("unsat", "unsat", "20"),
                     "c_sat.smt": ("sat", "sat", "10"), "d_open.smt2": ("unknown", "sat", "10")}
         for solver in ("torva:fast", "torva:spec"):
@@ -165,6 +183,7 @@ class Runs(BenchRunCase):
                 self.assertGreaterEqual(float(row["seconds"]), 0.0)
                 self.assertLess(float(row["seconds"]), 10.0)
                 self.assertGreaterEqual(float(row["wall"]), 0.0)
+                self.assertGreater(float(row["peak_mb"]), 1.0)
 
         table = run.summary()
         self.assertEqual(list(table), ["torva:fast", "torva:spec"])
@@ -174,7 +193,9 @@ class Runs(BenchRunCase):
             cpu = sum(float(r["seconds"]) for r in rows if r["solver"] == solver)
             self.assertAlmostEqual(line["PAR-2"], cpu, delta=0.06)
             self.assertAlmostEqual(line["cpu-s"], cpu, delta=0.06)
+            self.assertEqual(line["peak-MB"], round(max(float(r["peak_mb"]) for r in rows if r["solver"] == solver)))
         self.assertIn("4 files, 8 runs, timeout 10 s CPU", run.stdout)
+        self.assertNotIn("Per file", run.stdout)
         self.assertNotIn("Wrong answers:", run.stdout)
         self.assertNotIn("Disagreements:", run.stdout)
         self.assertNotIn("Errors:", run.stdout)
@@ -197,6 +218,18 @@ class Runs(BenchRunCase):
         self.assertEqual(run.row("torva:fast", "d_open.smt2")["status"], "solved")
         self.assertIn("WRONG torva:fast bench/a_sat.smt2: answered sat, expected unsat", run.stdout)
 
+    def test_incremental_set_brings_its_limit_and_table(self):
+        # The set's folder and peers are replaced by the ones named here.
+        script = write(os.path.join(self.tmp, "inc", "seq.smt2"), SEQUENCE_SMT2)
+        write(os.path.join(self.tmp, "inc", "seq.answers"), "sat\nunsat\nsat\n")
+        right = fake_solver(self.tmp, "right.sh", "printf 'sat\\nunsat\\nsat\\n'")
+        run = self.bench_run("--set", "incremental", "--solver", "torva", "--solver", "right=%s" % right,
+                             "--no-plots", script)
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        self.assertIn("1 files, 2 runs, timeout 300 s CPU", run.stdout)
+        self.assertEqual({r["status"] for r in run.rows()}, {"solved"})
+        self.assertIn("Per file (CPU seconds / peak memory):\nfile", run.stdout)
+
     def test_bad_usage(self):
         run = self.bench_run("--no-plots")
         self.assertEqual(run.code, 2)
@@ -207,9 +240,13 @@ class Runs(BenchRunCase):
         run = self.bench_run("--solver", "torva:fast", os.path.join(self.tmp, "missing"))
         self.assertEqual(run.code, 2)
         self.assertIn("no such file or folder", run.stderr)
+        run = self.bench_run("--set", "nosuchset", self.bench)
+        self.assertEqual(run.code, 2)
+        self.assertIn("--set", run.stderr)
         help_text = subprocess.run([sys.executable, SCRIPT, "--help"], stdout=subprocess.PIPE, text=True).stdout
         for word in ("--solver", "--list", "--answers", "--timeout", "--memory", "--jobs", "--csv", "--out",
-                     "--fresh", "--plots-only", "NAME=COMMAND", "PAR-2", "Example"):
+                     "--fresh", "--plots-only", "--per-file", "--set", "incremental", ".answers", "NAME=COMMAND",
+                     "PAR-2", "Example"):
             self.assertIn(word, help_text)
 
 
@@ -239,6 +276,58 @@ class Classes(BenchRunCase):
         self.assertIn("Wrong answers:\n" + wrong_line + "\n", summary)
         self.assertIn("Disagreements:\n" + split_line + "\n", summary)
         self.assertNotIn("\033[", run.stdout)                       # NO_COLOR, and not a terminal
+
+    def test_script_of_several_checks_is_judged_by_its_sequence(self):
+        # NAME.answers beside the script holds the expected answers in order.
+        script = write(os.path.join(self.tmp, "inc", "seq.smt2"), SEQUENCE_SMT2)
+        write(os.path.join(self.tmp, "inc", "seq.answers"), "sat\nunsat\nsat\n")
+        fakes = {
+            "right": "printf 'sat\\nunsat\\nsat\\n'",
+            "liar": "printf 'sat\\nsat\\nsat\\n'",
+            "short": "echo sat",
+            "shrug": "printf 'sat\\nunknown\\nsat\\n'",
+        }
+        args = ["--solver", "torva:fast", "--jobs", "1", "--no-plots", "--per-file"]
+        for name, body in fakes.items():
+            args += ["--solver", "%s=%s {file}" % (name, fake_solver(self.tmp, name + ".sh", body))]
+        run = self.bench_run(*args, script)
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        want = {"torva:fast": ("sus", "solved", ""), "right": ("sus", "solved", ""),
+                "liar": ("sss", "wrong", "check 2: answered sat, expected unsat"),
+                "short": ("s", "error", "answered 1 of 3 checks"),
+                "shrug": ("s?s", "timeout", "answered unknown at check 2 of 3")}
+        for name, (answer, status, note) in want.items():
+            row = run.row(name, "seq.smt2")
+            self.assertEqual((row["expected"], row["answer"], row["status"], row["note"]),
+                             ("sus", answer, status, note), row)
+        self.assertEqual(run.row("torva:fast", "seq.smt2")["exit"], "10")
+        table = run.summary()
+        self.assertEqual((table["torva:fast"]["solved"], table["torva:fast"]["sat"], table["torva:fast"]["unsat"]),
+                         (1, 0, 0))
+        wrong_line = "WRONG liar inc/seq.smt2: check 2: answered sat, expected unsat"
+        split_line = "DISAGREE inc/seq.smt2: check 2: sat by liar, unsat by torva:fast, right (expected unsat)"
+        self.assertEqual(run.stdout.count(wrong_line), 2)          # at once and in the summary
+        self.assertIn("Disagreements:\n" + split_line + "\n", run.stdout)
+        per_file = run.stdout.split("Per file (CPU seconds / peak memory):\n", 1)[1].splitlines()
+        self.assertEqual(per_file[0].split(), ["file", "torva:fast", "right", "liar", "short", "shrug"])
+        self.assertTrue(per_file[1].startswith("inc/seq.smt2 "), per_file[1])
+        self.assertEqual(per_file[1].count(" MB"), 5)
+        for status in ("wrong (", "error (", "timeout ("):
+            self.assertIn(status, per_file[1])
+
+    def test_solvers_split_on_a_script_without_answers(self):
+        script = write(os.path.join(self.tmp, "inc", "open.smt2"), SEQUENCE_SMT2)
+        one = fake_solver(self.tmp, "one.sh", "printf 'sat\\nunsat\\nsat\\n'")
+        other = fake_solver(self.tmp, "other.sh", "printf 'sat\\nunsat\\nunsat\\n'")
+        run = self.bench_run("--solver", "one=%s" % one, "--solver", "other=%s" % other, "--jobs", "1",
+                             "--no-plots", script)
+        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        for name, answer in (("one", "sus"), ("other", "suu")):
+            row = run.row(name, "open.smt2")
+            self.assertEqual((row["expected"], row["answer"], row["status"]), ("unknown", answer, "solved"), row)
+        split_line = "DISAGREE inc/open.smt2: check 3: sat by one, unsat by other"
+        self.assertEqual(run.stdout.count(split_line + "\n"), 2)
+        self.assertNotIn("Wrong answers:", run.stdout)
 
     def test_limits_crashes_and_silence(self):
         one = os.path.join(self.bench, "a_sat.smt2")
@@ -344,6 +433,25 @@ class Resume(BenchRunCase):
         fifth = self.bench_run("--fresh", *args)
         self.assertRunCount(fifth, 8, 0)
         self.assertEqual(len(fifth.rows()), 8)
+
+    def test_csv_of_the_older_layout_is_rewritten(self):
+        # A CSV without the peak memory column: its rows stay, in the new layout.
+        out_dir = os.path.join(self.tmp, "out")
+        kept = dict(solver="torva:fast", file=os.path.abspath(self.files["a_sat.smt2"]), expected="sat",
+                    answer="sat", seconds="0.010", wall="0.020", status="solved", note="", timeout="10",
+                    memory="0", exit="10")
+        os.makedirs(out_dir)
+        with open(os.path.join(out_dir, "runs.csv"), "w", newline="") as f:
+            writer = csv.DictWriter(f, OLD_FIELDS)
+            writer.writeheader()
+            writer.writerow(kept)
+        run = self.bench_run("--solver", "torva:fast", "--no-plots", self.bench)
+        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        self.assertRunCount(run, 3, 1)
+        rows = run.rows()
+        self.assertEqual(len(rows), 4)
+        self.assertEqual(list(rows[0]), OLD_FIELDS + ["peak_mb"])
+        self.assertEqual(run.row("torva:fast", "a_sat.smt2"), dict(kept, peak_mb=""))
 
     def test_interrupted_run_keeps_its_rows(self):
         spin = fake_solver(self.tmp, "spin.sh", "while :; do :; done")

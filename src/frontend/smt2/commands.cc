@@ -2,7 +2,9 @@
 // its closing parenthesis, before it takes effect, and every response is
 // flushed at once. A model is kept from a sat answer until the next command
 // that changes the assertion stack; the exit status follows the last
-// check-sat answer.
+// check-sat answer. Under continued execution a failed command that would
+// have changed the assertions leaves the problem weaker than the one sent:
+// until a pop below its scope or a reset, sat is answered unknown.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "containers/memory.h"
 #include "frontend/smt2/session.h"
 #include "terms/evaluator.h"
 
@@ -25,6 +28,13 @@ std::string unescapeString(std::string_view text) {
     return s;
 }
 
+// Megabytes with two decimals, as statistics give memory.
+std::string megabytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
 std::string quoted(std::string_view text) {
     std::string s = "\"";
     for (char c : text) {
@@ -32,6 +42,20 @@ std::string quoted(std::string_view text) {
         s.push_back(c);
     }
     return s + "\"";
+}
+
+Failure failureOf(Word command) {
+    switch (command) {
+        case Word::Assert:
+        case Word::DeclareFun:
+        case Word::DeclareConst:
+        case Word::DefineFun:
+        case Word::DefineSort: return Failure::LostChange;
+        case Word::Push: return Failure::LostScope;
+        case Word::Pop: return Failure::KeptAssertions;
+        // An unknown name may be a misspelt assert.
+        default: return isCommand(command) ? Failure::Harmless : Failure::LostChange;
+    }
 }
 
 }  // namespace
@@ -58,8 +82,9 @@ size_t Session::tableBytes() const {
 
 // Each command runs on its own: an error is answered with (error "...") and,
 // under continued execution, the rest of the command is skipped and the
-// next one read. A lexical error (the input cannot be tokenised on) and
-// running out of memory end the script whatever the error behaviour.
+// next one read, and a failure that weakens the problem marks the session
+// incomplete. A lexical error (the input cannot be tokenised on) and running
+// out of memory end the script whatever the error behaviour.
 int Session::run(int fd) {
     scanner_ = std::make_unique<Scanner>(fd);
     bool recovering = false;
@@ -90,8 +115,26 @@ int Session::run(int fd) {
         respond("(error " + quoted(std::to_string(line) + ":" + std::to_string(column) + ": " + message) + ")");
         hadError_ = true;
         if (fatal) return 1;
+        markIncomplete();
         recovering = true;
     }
+}
+
+// One mark covers every deeper one, so only the lowest depth is kept, with
+// the first command that failed there.
+void Session::markIncomplete() {
+    if (running_ == Failure::Harmless) return;
+    uint64_t depth = running_ == Failure::LostChange ? depth_ : 0;
+    if (!incomplete_.active || depth < incomplete_.depth)
+        incomplete_ = Incomplete{true, false, depth, commandLine_, commandColumn_};
+    if (running_ == Failure::KeptAssertions) incomplete_.keptAssertions = true;
+}
+
+bool Session::distrusts(terms::Answer answer) const {
+    if (!incomplete_.active) return false;
+    // After a failed pop the assertions include some the script withdrew, so
+    // unsat may be about a stronger problem than the one meant.
+    return answer == terms::Answer::Sat || (answer == terms::Answer::Unsat && incomplete_.keptAssertions);
 }
 
 // Skips the rest of the failed command and drops what reading it left
@@ -160,6 +203,7 @@ void Session::addFunction(uint32_t symbol, FunctionKind kind, TermId term, uint3
 }
 
 bool Session::runCommand() {
+    running_ = Failure::Harmless;
     Token open = next();
     if (open.kind == TokenKind::End) return false;
     if (open.kind != TokenKind::LParen) fail(open, "expected '(' starting a command");
@@ -167,6 +211,7 @@ bool Session::runCommand() {
     commandColumn_ = open.column;
     Token name = expect(TokenKind::Symbol, "a command name");
     uint32_t s = symbolId(name);
+    running_ = failureOf(symbols_[s].word);
     switch (symbols_[s].word) {
         case Word::SetLogic: runSetLogic(); break;
         case Word::SetOption: runSetOption(); break;
@@ -289,7 +334,11 @@ void Session::runGetInfo() {
         respond("(:all-statistics (:checks " + std::to_string(checks_) + " :sat " + std::to_string(satChecks_) +
                 " :unsat " + std::to_string(unsatChecks_) + " :unknown " +
                 std::to_string(checks_ - satChecks_ - unsatChecks_) + " :assertions " +
-                std::to_string(assertions_.size()) + " :scopes " + std::to_string(depth_) + "))");
+                std::to_string(assertions_.size()) + " :scopes " + std::to_string(depth_) + " :conflicts " +
+                std::to_string(conflicts_) + " :decisions " + std::to_string(decisions_) + " :propagations " +
+                std::to_string(propagations_) + " :sat-variables " + std::to_string(satVariables_) +
+                " :sat-clauses " + std::to_string(satClauses_) + " :terms " + std::to_string(store_->size()) +
+                " :memory " + megabytes(peakMemoryBytes()) + "))");
     } else if (flag == "reason-unknown") {
         if (!lastUnknown_) fail(commandLine_, commandColumn_, "get-info :reason-unknown is only allowed after unknown");
         std::string reason = reasonUnknown_.empty() ? "incomplete" : reasonUnknown_;
@@ -408,7 +457,17 @@ void Session::check(const std::vector<TermId>& assumptions) {
     // Cores may name any assertion, so none is permanent while they are asked for.
     size_t permanent = produceUnsatCores_ ? 0 : levels_.empty() ? assertions_.size() : levels_.front().assertions;
     terms::CheckOutcome outcome = check_(*store_, terms::CheckQuery{assertions_, permanent, generation_, assumptions});
+    if (distrusts(outcome.answer)) {
+        outcome.answer = terms::Answer::Unknown;
+        outcome.reason = "incomplete: the command at " + std::to_string(incomplete_.line) + ":" +
+                         std::to_string(incomplete_.column) + " failed";
+    }
     ++checks_;
+    conflicts_ += outcome.conflicts;
+    decisions_ += outcome.decisions;
+    propagations_ += outcome.propagations;
+    satVariables_ = outcome.satVariables;
+    satClauses_ = outcome.satClauses;
     satChecks_ += outcome.answer == terms::Answer::Sat;
     unsatChecks_ += outcome.answer == terms::Answer::Unsat;
     modelValid_ = outcome.answer == terms::Answer::Sat;
@@ -472,6 +531,7 @@ void Session::push(uint64_t count) {
 
 void Session::pop(uint64_t count) {
     depth_ -= count;
+    if (incomplete_.active && depth_ < incomplete_.depth) clearIncomplete();
     while (count > 0) {
         Level& level = levels_.back();
         uint64_t taken = std::min(count, level.count);
@@ -497,6 +557,7 @@ void Session::resetAssertions() {
     pop(depth_);
     truncateTo(Level{0, 0, 0, 0, 0});
     forgetLastCheck();
+    clearIncomplete();
     ++generation_;
 }
 
@@ -593,8 +654,6 @@ void Session::runEcho() {
     respond(text);
 }
 
-// A command of the language this reader does not implement: its arguments
-// are skipped and it is answered unsupported.
 void Session::requireUnsat(const char* command, bool produced, const char* option) const {
     if (!produced)
         fail(commandLine_, commandColumn_, std::string(command) + " needs (set-option :" + option + " true)");
@@ -628,6 +687,8 @@ void Session::runGetUnsatAssumptions() {
     respond(text + ")");
 }
 
+// A command of the language this reader does not implement: its arguments
+// are skipped and it is answered unsupported.
 void Session::runOtherCommand() {
     for (Token t = next(); t.kind != TokenKind::RParen; t = next()) skipValue(t);
     respond("unsupported");

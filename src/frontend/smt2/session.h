@@ -1,6 +1,7 @@
 // The state of one running SMT-LIB 2 script and the reader that changes it:
 // the term graph, the symbols with their current meanings, the assertion
-// stack with its push levels, the options and the outcome of the last check.
+// stack with its push levels, the options, the outcome of the last check and
+// whether a failed command left the assertions weaker than the script meant.
 //
 // Terms are read without recursion: an explicit stack of frames holds the
 // open applications, lets and annotations, the operands of the open
@@ -58,6 +59,24 @@ struct Level {
     uint64_t count;
 };
 
+// What the failure of a command does to the problem torva holds.
+enum class Failure : uint8_t {
+    Harmless,        // the assertions are as the script meant them
+    LostChange,      // an assertion, declaration or definition is missing (or a misspelt command)
+    LostScope,       // a push failed: the script's scopes no longer line up with torva's
+    KeptAssertions,  // a pop failed: the scopes are misaligned and assertions remain
+};
+
+// The mark a failed command leaves: the lowest scope depth at which one ran
+// and the position of the first such command there.
+struct Incomplete {
+    bool active = false;
+    bool keptAssertions = false;  // a pop failed: unsat cannot be trusted either
+    uint64_t depth = 0;
+    uint32_t line = 0;
+    uint32_t column = 0;
+};
+
 enum class FrameKind : uint8_t { Apply, LetBinding, LetBody, Named };
 
 struct Frame {
@@ -85,6 +104,9 @@ public:
 private:
     // Commands (commands.cc).
     bool runCommand();
+    void markIncomplete();
+    void clearIncomplete() { incomplete_ = Incomplete(); }
+    bool distrusts(terms::Answer answer) const;
     void runSetLogic();
     void runSetOption();
     void runGetInfo();
@@ -197,9 +219,13 @@ private:
     int status_ = 0;
     uint64_t checks_ = 0;
     uint64_t satChecks_ = 0;
+    uint64_t conflicts_ = 0, decisions_ = 0, propagations_ = 0;  // of all checks
+    uint64_t satVariables_ = 0, satClauses_ = 0;                // held after the last check
     uint64_t unsatChecks_ = 0;
     uint32_t commandLine_ = 1;
     uint32_t commandColumn_ = 1;
+    Failure running_ = Failure::Harmless;  // what a failure of the running command would do
+    Incomplete incomplete_;
 };
 
 }  // namespace torva::smt2

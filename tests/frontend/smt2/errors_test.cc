@@ -2,7 +2,8 @@
 // line at the right position and exit status 1, after the responses of the
 // commands before it; a script cut at any byte never crashes and fails
 // exactly when the cut falls inside a command. Under continued execution
-// every error is answered and the session goes on.
+// every error is answered and the session goes on, and after a failed
+// command that would have changed the assertions sat is answered unknown.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -242,19 +243,96 @@ TEST(ContinuedExecution, ErrorsAreAnsweredAndTheSessionGoesOn) {
         "(define-fun f ((a (_ BitVec 2))) Bool (bvult a))\n"
         "(define-fun f ((a (_ BitVec 2))) Bool (bvult a #b10))\n"
         "(check-sat)(get-value ((f x) y))\n"
-        "(get-value (x))\n",
+        "(check-sat-assuming ((not (f x))))\n",
         terms::everyQueryAfresh(enumerate));
     EXPECT_EQ(run.output,
               "(error \"2:22: bvadd expects at least 2 operands, got 1\")\n"
               "(error \"4:39: bvult expects 2 operands, got 1\")\n"
-              "sat\n"
+              "unknown\n"
               "(error \"6:30: unknown symbol y\")\n"
-              "((x #b01))\n");
+              "unsat\n");
     EXPECT_EQ(run.status, 1);
     ScriptRun lexical = runContinued("(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n(echo \"x\xcb\")\n(check-sat)\n",
                                      terms::everyQueryAfresh(enumerate));
     EXPECT_EQ(lexical.output.substr(0, 4), "sat\n");
     EXPECT_EQ(lexical.status, 1);
+}
+
+struct SessionCase {
+    const char* name;
+    std::string script;
+    std::string output;
+};
+
+const std::string kDeclareX = "(declare-const x (_ BitVec 2))\n";
+// After the failing command on line 2: a check of a satisfiable rest, its
+// reason, a model, and a check of an unsatisfiable rest.
+const std::string kProbe =
+    "(check-sat)\n(get-info :reason-unknown)\n(get-model)\n(check-sat-assuming ((bvult x #b00)))\n";
+
+std::string afterFailure(const std::string& error, const std::string& lastAnswer = "unsat") {
+    return "(error \"2:" + error + "\")\nunknown\n(:reason-unknown \"incomplete: the command at 2:1 failed\")\n"
+           "(error \"5:1: get-model is only allowed after sat\")\n" + lastAnswer + "\n";
+}
+
+// A failed command that would have changed the assertions leaves a problem
+// weaker than the one sent: sat of it is answered unknown (unsat stands,
+// except after a failed pop) until a pop below the command's scope, a
+// reset-assertions or a reset. Errors of other commands change nothing.
+TEST(ContinuedExecution, SatAfterAFailedChangeIsUnknown) {
+    const std::string incomplete2 = "(:reason-unknown \"incomplete: the command at 2:1 failed\")\n";
+    const std::vector<SessionCase> cases = {
+        {"assert with an unknown symbol", kDeclareX + "(assert (= x y))\n" + kProbe + "(get-info :all-statistics)\n",
+         afterFailure("14: unknown symbol y") +
+             "(:all-statistics (:checks 2 :sat 0 :unsat 1 :unknown 1 :assertions 0 :scopes 0))\n"},
+        {"assert of a bit-vector", kDeclareX + "(assert x)\n" + kProbe,
+         afterFailure("9: assert expects a Boolean term, got one of sort (_ BitVec 2)")},
+        {"declare-fun of an array",
+         kDeclareX + "(declare-fun a () (Array (_ BitVec 2) (_ BitVec 2)))\n" + kProbe,
+         afterFailure("20: expected '_' in a sort")},
+        {"define-fun with a bad body", kDeclareX + "(define-fun f () Bool (bvadd x))\n" + kProbe,
+         afterFailure("23: bvadd expects at least 2 operands, got 1")},
+        {"define-sort of width 0", kDeclareX + "(define-sort S () (_ BitVec 0))\n" + kProbe,
+         afterFailure("29: bit-vector width 0 is out of range (1 to 1073741823)")},
+        {"push without a count", kDeclareX + "(push x)\n" + kProbe, afterFailure("7: expected a numeral or ')'")},
+        {"pop below the base level: unsat is not trusted either", kDeclareX + "(pop 1)\n" + kProbe,
+         afterFailure("1: cannot pop 1 levels: only 0 pushed", "unknown")},
+        {"a misspelt assert", kDeclareX + "(asert (bvult x #b00))\n" + kProbe,
+         afterFailure("2: unknown command asert")},
+        {"a pop below the scope clears the mark",
+         kDeclareX + "(push 1)\n(assert (= x y))\n(check-sat)\n(pop 1)\n(check-sat)\n(get-model)\n",
+         "(error \"3:14: unknown symbol y\")\nunknown\nsat\n(\n  (define-fun x () (_ BitVec 2) #b00)\n)\n"},
+        {"a pop back to the mark's depth keeps it",
+         kDeclareX + "(push 1)\n(assert (= x y))\n(push 2)\n(pop 2)\n(check-sat)\n(pop 1)\n(check-sat)\n",
+         "(error \"3:14: unknown symbol y\")\nunknown\nsat\n"},
+        {"a deeper failure keeps the first mark",
+         kDeclareX + "(assert (= x y))\n(push 1)\n(assert (= x z))\n(pop 1)\n(check-sat)\n(get-info :reason-unknown)\n",
+         "(error \"2:14: unknown symbol y\")\n(error \"4:14: unknown symbol z\")\nunknown\n" + incomplete2},
+        {"a failed push inside a scope marks the whole session",
+         kDeclareX + "(push 1)\n(assert (= x y))\n(push x)\n(pop 1)\n(check-sat)\n(get-info :reason-unknown)\n",
+         "(error \"3:14: unknown symbol y\")\n(error \"4:7: expected a numeral or ')'\")\nunknown\n"
+         "(:reason-unknown \"incomplete: the command at 4:1 failed\")\n"},
+        {"reset-assertions clears the mark",
+         kDeclareX + "(assert (= x y))\n(reset-assertions)\n" + kDeclareX + "(check-sat)\n",
+         "(error \"2:14: unknown symbol y\")\nsat\n"},
+        {"reset-assertions clears a failed pop",
+         kDeclareX + "(pop 1)\n(reset-assertions)\n(check-sat-assuming (false))\n(check-sat)\n",
+         "(error \"2:1: cannot pop 1 levels: only 0 pushed\")\nunsat\nsat\n"},
+        {"reset clears the mark", kDeclareX + "(push x)\n(reset)\n(check-sat)\n",
+         "(error \"2:7: expected a numeral or ')'\")\nsat\n"},
+        {"errors of other commands do not mark",
+         kDeclareX + "(get-model)\n(get-info :reason-unknown)\n(set-logic QF_LIA)\n(check-sat-assuming (x))\n"
+                     "(check-sat)\n",
+         "(error \"2:1: get-model is only allowed after sat\")\n"
+         "(error \"3:1: get-info :reason-unknown is only allowed after unknown\")\n"
+         "(error \"4:12: logic QF_LIA is not supported (only QF_BV and ALL are)\")\n"
+         "(error \"5:22: an assumption must be Boolean, got a term of sort (_ BitVec 2)\")\nsat\n"},
+    };
+    for (const SessionCase& c : cases) {
+        ScriptRun run = runContinued(c.script, terms::everyQueryAfresh(enumerate));
+        EXPECT_EQ(withoutEngineStatistics(run.output), c.output) << c.name;
+        EXPECT_EQ(run.status, 1) << c.name;
+    }
 }
 
 }  // namespace

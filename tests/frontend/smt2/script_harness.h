@@ -26,7 +26,11 @@ struct ScriptRun {
 
 // The script read from a file.
 ScriptRun runScriptText(const std::string& script);
-// Runs each script and expects its exact output and exit status.
+// The output with the engine's part of :all-statistics (from :conflicts
+// on: search counters, SAT sizes, terms, memory) cut out.
+std::string withoutEngineStatistics(std::string output);
+// Runs each script and expects its exact output (engine statistics cut
+// out) and exit status.
 struct Case {
     const char* name;
     std::string script;

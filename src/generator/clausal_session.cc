@@ -1,0 +1,237 @@
+// The clausal session. Invariants: the backend, the gates, the blaster, the
+// rewriter and the evaluator are made and dropped together and describe one
+// store and one generation; a replacement is only ever a variable by a
+// constant, learnt from a permanent assertion, so the replacements hold in
+// every scope of the generation and never form a cycle.
+#include "generator/clausal_session.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "cnf/gates.h"
+#include "cnf/word_blaster.h"
+#include "simplify/rewriter.h"
+#include "solver/cadical_engine.h"
+#include "terms/evaluator.h"
+
+namespace torva {
+
+using terms::CheckOutcome;
+using terms::CheckQuery;
+using terms::Kind;
+using terms::TermId;
+
+namespace {
+// Clauses and variables of the gates go straight to CaDiCaL.
+class BackendSink : public cnf::ClauseSink {
+public:
+    explicit BackendSink(CadicalBackend& backend) : backend_(backend) {}
+    int newVar() override { return backend_.newVar(); }
+    void addClause(const int* literals, size_t size) override { backend_.addClause(literals, size); }
+
+private:
+    CadicalBackend& backend_;
+};
+}  // namespace
+
+struct ClausalSession::State {
+    State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify)
+        : store(store),
+          generation(generation),
+          sink(backend),
+          gates(sink),
+          blaster(store, gates),
+          evaluator(store) {
+        if (simplify) rewriter = std::make_unique<simplify::Rewriter>(store, simplify->rewrite);
+    }
+
+    terms::TermStore& store;
+    uint64_t generation;
+    CadicalBackend backend;
+    BackendSink sink;
+    cnf::Gates gates;
+    cnf::WordBlaster blaster;
+    terms::Evaluator evaluator;
+    std::unique_ptr<simplify::Rewriter> rewriter;  // none without simplification
+    std::unordered_map<TermId, TermId> fixed;      // variables fixed by permanent assertions
+    size_t permanentDone = 0;
+};
+
+ClausalSession::ClausalSession(GraphSolveOptions options) : options_(std::move(options)) {}
+
+ClausalSession::~ClausalSession() = default;
+
+void ClausalSession::reset() { state_.reset(); }
+
+void ClausalSession::setLimits(uint64_t conflictLimit, std::function<bool()> interrupt) {
+    options_.conflictLimit = conflictLimit;
+    options_.interrupt = std::move(interrupt);
+}
+
+ClausalSession::Size ClausalSession::size() const {
+    Size s;
+    if (!state_) return s;
+    s.variables = static_cast<uint64_t>(state_->backend.vars());
+    s.clauses = static_cast<uint64_t>(state_->backend.clauses());
+    s.gates = state_->gates.stats().gates;
+    s.conflicts = state_->backend.conflicts();
+    return s;
+}
+
+void ClausalSession::start(terms::TermStore& store, uint64_t generation) {
+    state_ = std::make_unique<State>(store, generation, options_.simplify);
+}
+
+void ClausalSession::assertPermanent(TermId assertion) {
+    TermId normal = state_->rewriter ? state_->rewriter->rewrite(assertion) : assertion;
+    int lit = state_->blaster.bits(normal)[0];
+    state_->backend.addClause(&lit, 1);
+    if (state_->rewriter) learnFixedValue(normal);
+}
+
+namespace {
+// x = c, x and (not x) fix the variable x: the variable and its value.
+bool factOf(terms::TermStore& s, TermId normal, std::pair<TermId, TermId>& fact) {
+    auto isVariable = [&](TermId t) { return s.kind(t) == Kind::Variable; };
+    if (isVariable(normal)) {
+        fact = {normal, s.mkBool(true)};
+        return true;
+    }
+    if (s.kind(normal) == Kind::Not && isVariable(s.arg(normal, 0))) {
+        fact = {s.arg(normal, 0), s.mkBool(false)};
+        return true;
+    }
+    if (s.kind(normal) != Kind::Equal || s.numArgs(normal) != 2) return false;
+    TermId a = s.arg(normal, 0), b = s.arg(normal, 1);
+    if (isVariable(b) && s.kind(a) == Kind::Const) std::swap(a, b);
+    if (!isVariable(a) || s.kind(b) != Kind::Const) return false;
+    fact = {a, b};
+    return true;
+}
+}  // namespace
+
+void ClausalSession::learnFixedValue(TermId normal) {
+    std::pair<TermId, TermId> fact;
+    if (!factOf(state_->store, normal, fact) || !state_->fixed.insert(fact).second) return;
+    state_->rewriter->setReplacements(state_->fixed);
+}
+
+// The check's own items (scoped assertions, then assumptions) in normal
+// form. The facts among them fix their variables in the other items of
+// this check alone: the replacements are set for the check and taken back
+// after it, so nothing learnt in a scope outlives it.
+std::vector<ClausalSession::Item> ClausalSession::normalItems(const CheckQuery& query) {
+    std::vector<Item> items;
+    auto add = [&](TermId t, bool assumption, size_t position) {
+        TermId normal = state_->rewriter ? state_->rewriter->rewrite(t) : t;
+        items.push_back({t, normal, assumption, position});
+    };
+    for (size_t i = query.permanent; i < query.assertions.size(); i++) add(query.assertions[i], false, i - query.permanent);
+    for (size_t i = 0; i < query.assumptions.size(); i++) add(query.assumptions[i], true, i);
+    if (!state_->rewriter) return items;
+    std::unordered_map<TermId, TermId> replace = state_->fixed;
+    std::pair<TermId, TermId> fact;
+    for (Item& item : items)
+        if (factOf(state_->store, item.normal, fact) && replace.insert(fact).second) item.fixes = fact.first;
+    if (replace.size() == state_->fixed.size()) return items;
+    state_->rewriter->setReplacements(std::move(replace));
+    for (Item& item : items) {
+        if (item.fixes != kNone) continue;
+        TermId substituted = state_->rewriter->rewrite(item.term);
+        item.substituted = substituted != item.normal;
+        item.normal = substituted;
+    }
+    state_->rewriter->setReplacements(state_->fixed);
+    return items;
+}
+
+namespace {
+// The variables of the terms (a walk over what they reach, nothing more).
+std::unordered_set<TermId> variablesOf(const terms::TermStore& store, std::vector<TermId> stack) {
+    std::unordered_set<TermId> seen, variables;
+    while (!stack.empty()) {
+        TermId t = stack.back();
+        stack.pop_back();
+        if (!seen.insert(t).second) continue;
+        if (store.kind(t) == Kind::Variable) variables.insert(t);
+        for (uint32_t i = 0; i < store.numArgs(t); i++) stack.push_back(store.arg(t, i));
+    }
+    return variables;
+}
+}  // namespace
+
+// The items whose assumptions the refutation used, and the facts whose
+// variables occur in a used item that they changed.
+void ClausalSession::nameCore(const std::vector<Item>& items, size_t firstAssertion, CheckOutcome& outcome) {
+    std::vector<bool> inCore(items.size());
+    std::vector<TermId> changed;
+    for (size_t i = 0; i < items.size(); i++) {
+        inCore[i] = state_->backend.failed(items[i].literal);
+        if (inCore[i] && items[i].substituted) changed.push_back(items[i].term);
+    }
+    if (!changed.empty()) {
+        std::unordered_set<TermId> variables = variablesOf(state_->store, changed);
+        for (size_t i = 0; i < items.size(); i++)
+            if (items[i].fixes != kNone && variables.count(items[i].fixes)) inCore[i] = true;
+    }
+    for (size_t i = 0; i < items.size(); i++) {
+        if (!inCore[i]) continue;
+        if (items[i].assumption)
+            outcome.coreAssumptions.push_back(items[i].position);
+        else
+            outcome.coreAssertions.push_back(firstAssertion + items[i].position);
+    }
+}
+
+terms::Model ClausalSession::readModel() const {
+    terms::Model model;
+    for (TermId v : state_->blaster.variables()) {
+        const std::vector<int>& bits = state_->blaster.bits(v);
+        mpz_class value;
+        for (size_t i = 0; i < bits.size(); ++i)
+            if (state_->backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
+        model.values.emplace_back(v, std::move(value));
+    }
+    return model;
+}
+
+CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& query) {
+    if (!state_ || &state_->store != &store || state_->generation != query.generation ||
+        query.permanent < state_->permanentDone)
+        start(store, query.generation);
+    State& st = *state_;
+    for (; st.permanentDone < query.permanent; st.permanentDone++) assertPermanent(query.assertions[st.permanentDone]);
+    std::vector<Item> items = normalItems(query);
+    std::vector<int> assumed;
+    for (Item& item : items) {
+        item.literal = st.blaster.bits(item.normal)[0];
+        if (!st.gates.isTrue(item.literal)) assumed.push_back(item.literal);
+    }
+    if (options_.beforeSolve) options_.beforeSolve();
+    CadicalBackend::Limits limits{options_.conflictLimit, options_.interrupt};
+    bool interrupted = false;
+    uint64_t conflictsBefore = st.backend.conflicts();
+    lbool status = st.backend.solve(assumed, limits, interrupted);
+    CheckOutcome outcome;
+    outcome.conflicts = st.backend.conflicts() - conflictsBefore;
+    outcome.satVariables = static_cast<uint64_t>(st.backend.vars());
+    outcome.satClauses = static_cast<uint64_t>(st.backend.clauses());
+    if (status == l_Undef) {
+        outcome.reason = interrupted ? "interrupted" : "resourceout";
+        return outcome;
+    }
+    if (status == l_False) {
+        outcome.answer = terms::Answer::Unsat;
+        nameCore(items, query.permanent, outcome);
+        return outcome;
+    }
+    outcome.answer = terms::Answer::Sat;
+    outcome.model = readModel();
+    for (const auto& [variable, value] : outcome.model.values) st.evaluator.assign(variable, value);
+    checkModel(st.evaluator, query.assertions);
+    checkModel(st.evaluator, query.assumptions);
+    return outcome;
+}
+
+}  // namespace torva
