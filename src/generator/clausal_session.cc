@@ -1,8 +1,10 @@
-// The clausal session. Invariants: the backend, the gates, the blaster, the
-// rewriter and the evaluator are made and dropped together and describe one
-// store and one generation; a replacement is only ever a variable by a
-// constant, learnt from a permanent assertion, so the replacements hold in
-// every scope of the generation and never form a cycle.
+// The clausal session. Invariants: the state describes one store and one
+// generation; the circuit (CaDiCaL, the gates and the blaster, made and
+// dropped together) holds the permanent assertions up to permanentDone and
+// the values of the fixed variables; a replacement of the generation is
+// only ever a variable by a constant, learnt from a permanent assertion, so
+// the replacements hold in every scope of the generation and never form a
+// cycle.
 #include "generator/clausal_session.h"
 
 #include <unordered_map>
@@ -35,30 +37,35 @@ private:
 };
 }  // namespace
 
+// The SAT side, made anew when what it holds has outgrown the live problem.
+struct ClausalSession::Circuit {
+    explicit Circuit(const terms::TermStore& store) : sink(backend), gates(sink), blaster(store, gates) {}
+
+    CadicalBackend backend;
+    BackendSink sink;
+    cnf::Gates gates;
+    cnf::WordBlaster blaster;
+};
+
 struct ClausalSession::State {
     State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify)
-        : store(store),
-          generation(generation),
-          sink(backend),
-          gates(sink),
-          blaster(store, gates),
-          evaluator(store) {
+        : store(store), generation(generation), circuit(std::make_unique<Circuit>(store)), evaluator(store) {
         if (simplify) rewriter = std::make_unique<simplify::Rewriter>(store, simplify->rewrite);
     }
 
     terms::TermStore& store;
     uint64_t generation;
-    CadicalBackend backend;
-    BackendSink sink;
-    cnf::Gates gates;
-    cnf::WordBlaster blaster;
+    std::unique_ptr<Circuit> circuit;
+    uint64_t liveGates = 0;         // the gates of the circuit's first check: what the live problem needed
+    uint64_t earlierConflicts = 0;  // of the circuits made before this one
     terms::Evaluator evaluator;
     std::unique_ptr<simplify::Rewriter> rewriter;  // none without simplification
     std::unordered_map<TermId, TermId> fixed;      // variables fixed by permanent assertions
     size_t permanentDone = 0;
 };
 
-ClausalSession::ClausalSession(GraphSolveOptions options) : options_(std::move(options)) {}
+ClausalSession::ClausalSession(GraphSolveOptions options, uint64_t rebuildFloor)
+    : options_(std::move(options)), rebuildFloor_(rebuildFloor) {}
 
 ClausalSession::~ClausalSession() = default;
 
@@ -72,10 +79,11 @@ void ClausalSession::setLimits(uint64_t conflictLimit, std::function<bool()> int
 ClausalSession::Size ClausalSession::size() const {
     Size s;
     if (!state_) return s;
-    s.variables = static_cast<uint64_t>(state_->backend.vars());
-    s.clauses = static_cast<uint64_t>(state_->backend.clauses());
-    s.gates = state_->gates.stats().gates;
-    s.conflicts = state_->backend.conflicts();
+    const Circuit& c = *state_->circuit;
+    s.variables = static_cast<uint64_t>(c.backend.vars());
+    s.clauses = static_cast<uint64_t>(c.backend.clauses());
+    s.gates = c.gates.stats().gates;
+    s.conflicts = state_->earlierConflicts + c.backend.conflicts();
     return s;
 }
 
@@ -83,10 +91,32 @@ void ClausalSession::start(terms::TermStore& store, uint64_t generation) {
     state_ = std::make_unique<State>(store, generation, options_.simplify);
 }
 
+// A circuit that holds more than twice what the live problem needed (and
+// more than the floor) is retired: a new one gets the fixed variables'
+// values and the permanent assertions (rewritten with every fact, which
+// all hold together), and the rest is blasted again as checks ask for it.
+void ClausalSession::retireOutgrownCircuit() {
+    State& st = *state_;
+    uint64_t gates = st.circuit->gates.stats().gates;
+    if (gates <= rebuildFloor_ || gates <= 2 * st.liveGates) return;
+    st.earlierConflicts += st.circuit->backend.conflicts();
+    st.circuit = std::make_unique<Circuit>(st.store);
+    st.liveGates = 0;
+    for (const auto& [variable, value] : st.fixed) {
+        const std::vector<int>& bits = st.circuit->blaster.bits(variable);
+        const mpz_class& v = st.store.value(value);
+        for (size_t i = 0; i < bits.size(); i++) {
+            int unit = mpz_tstbit(v.get_mpz_t(), i) ? bits[i] : -bits[i];
+            st.circuit->backend.addClause(&unit, 1);
+        }
+    }
+    st.permanentDone = 0;
+}
+
 void ClausalSession::assertPermanent(TermId assertion) {
     TermId normal = state_->rewriter ? state_->rewriter->rewrite(assertion) : assertion;
-    int lit = state_->blaster.bits(normal)[0];
-    state_->backend.addClause(&lit, 1);
+    int lit = state_->circuit->blaster.bits(normal)[0];
+    state_->circuit->backend.addClause(&lit, 1);
     if (state_->rewriter) learnFixedValue(normal);
 }
 
@@ -167,7 +197,7 @@ void ClausalSession::nameCore(const std::vector<Item>& items, size_t firstAssert
     std::vector<bool> inCore(items.size());
     std::vector<TermId> changed;
     for (size_t i = 0; i < items.size(); i++) {
-        inCore[i] = state_->backend.failed(items[i].literal);
+        inCore[i] = state_->circuit->backend.failed(items[i].literal);
         if (inCore[i] && items[i].substituted) changed.push_back(items[i].term);
     }
     if (!changed.empty()) {
@@ -186,11 +216,12 @@ void ClausalSession::nameCore(const std::vector<Item>& items, size_t firstAssert
 
 terms::Model ClausalSession::readModel() const {
     terms::Model model;
-    for (TermId v : state_->blaster.variables()) {
-        const std::vector<int>& bits = state_->blaster.bits(v);
+    Circuit& c = *state_->circuit;
+    for (TermId v : c.blaster.variables()) {
+        const std::vector<int>& bits = c.blaster.bits(v);
         mpz_class value;
         for (size_t i = 0; i < bits.size(); ++i)
-            if (state_->backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
+            if (c.backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
         model.values.emplace_back(v, std::move(value));
     }
     return model;
@@ -200,23 +231,26 @@ CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& qu
     if (!state_ || &state_->store != &store || state_->generation != query.generation ||
         query.permanent < state_->permanentDone)
         start(store, query.generation);
+    retireOutgrownCircuit();
     State& st = *state_;
+    Circuit& c = *st.circuit;
     for (; st.permanentDone < query.permanent; st.permanentDone++) assertPermanent(query.assertions[st.permanentDone]);
     std::vector<Item> items = normalItems(query);
     std::vector<int> assumed;
     for (Item& item : items) {
-        item.literal = st.blaster.bits(item.normal)[0];
-        if (!st.gates.isTrue(item.literal)) assumed.push_back(item.literal);
+        item.literal = c.blaster.bits(item.normal)[0];
+        if (!c.gates.isTrue(item.literal)) assumed.push_back(item.literal);
     }
+    if (st.liveGates == 0) st.liveGates = c.gates.stats().gates;
     if (options_.beforeSolve) options_.beforeSolve();
     CadicalBackend::Limits limits{options_.conflictLimit, options_.interrupt};
     bool interrupted = false;
-    uint64_t conflictsBefore = st.backend.conflicts();
-    lbool status = st.backend.solve(assumed, limits, interrupted);
+    uint64_t conflictsBefore = c.backend.conflicts();
+    lbool status = c.backend.solve(assumed, limits, interrupted);
     CheckOutcome outcome;
-    outcome.conflicts = st.backend.conflicts() - conflictsBefore;
-    outcome.satVariables = static_cast<uint64_t>(st.backend.vars());
-    outcome.satClauses = static_cast<uint64_t>(st.backend.clauses());
+    outcome.conflicts = c.backend.conflicts() - conflictsBefore;
+    outcome.satVariables = static_cast<uint64_t>(c.backend.vars());
+    outcome.satClauses = static_cast<uint64_t>(c.backend.clauses());
     if (status == l_Undef) {
         outcome.reason = interrupted ? "interrupted" : "resourceout";
         return outcome;

@@ -13,7 +13,10 @@
 //
 // Per check, work follows the change: new terms are rewritten and blasted,
 // the model is read from the bits of the blasted variables only, and the
-// evaluator that checks it lives for the session. The model is checked
+// evaluator that checks it lives for the session. Memory follows the live
+// problem: encodings of popped terms stay in CaDiCaL until the circuit holds
+// more than twice what the live problem needed, when a new circuit is made
+// from the live assertions alone (learnt clauses go with the old one). The model is checked
 // against every live assertion and assumption as written.
 #pragma once
 
@@ -29,7 +32,10 @@ namespace torva {
 
 class ClausalSession {
 public:
-    explicit ClausalSession(GraphSolveOptions options);
+    // A circuit with more gates than rebuildFloor and than twice what its
+    // first check needed is retired and made anew.
+    explicit ClausalSession(GraphSolveOptions options, uint64_t rebuildFloor = kRebuildFloor);
+    static constexpr uint64_t kRebuildFloor = 200'000;
     ~ClausalSession();
     ClausalSession(const ClausalSession&) = delete;
     ClausalSession& operator=(const ClausalSession&) = delete;
@@ -47,6 +53,7 @@ public:
     Size size() const;
 
 private:
+    struct Circuit;
     struct State;
     static constexpr terms::TermId kNone = ~terms::TermId(0);
     // A scoped assertion or an assumption of one check.
@@ -60,6 +67,7 @@ private:
         int literal = 0;
     };
     void start(terms::TermStore& store, uint64_t generation);
+    void retireOutgrownCircuit();
     void assertPermanent(terms::TermId assertion);
     void learnFixedValue(terms::TermId normal);
     std::vector<Item> normalItems(const terms::CheckQuery& query);
@@ -67,6 +75,7 @@ private:
     terms::Model readModel() const;
 
     GraphSolveOptions options_;
+    uint64_t rebuildFloor_;
     std::unique_ptr<State> state_;
 };
 

@@ -11,7 +11,7 @@
 // so the clausal session's replacements are used, popped and reset. The
 // solver runs in turn with the specified search, a present-day search, with
 // word-level modules, and as the clausal session on CaDiCaL with and
-// without rewriting. TORVA_INCREMENTAL_SCRIPTS sets the number of scripts
+// without rewriting and with circuits retired after a few gates. TORVA_INCREMENTAL_SCRIPTS sets the number of scripts
 // (a long campaign runs many more).
 #include <gtest/gtest.h>
 
@@ -221,14 +221,16 @@ struct Variant {
     Preset preset;
     Engine engine;
     bool rewrite;
+    uint64_t rebuildFloor;  // of the clausal session
 };
 
 const Variant kVariants[] = {
-    {"specified search", Preset::Spec, Engine::Core, false},
-    {"present-day search", Preset::Clauses, Engine::Core, false},
-    {"CaDiCaL", Preset::Fast, Engine::Cadical, true},
-    {"modules", Preset::Modules, Engine::Core, false},
-    {"CaDiCaL without rewriting", Preset::Fast, Engine::Cadical, false},
+    {"specified search", Preset::Spec, Engine::Core, false, 0},
+    {"present-day search", Preset::Clauses, Engine::Core, false, 0},
+    {"CaDiCaL", Preset::Fast, Engine::Cadical, true, ClausalSession::kRebuildFloor},
+    {"modules", Preset::Modules, Engine::Core, false, 0},
+    {"CaDiCaL without rewriting", Preset::Fast, Engine::Cadical, false, ClausalSession::kRebuildFloor},
+    {"CaDiCaL, circuits retired often", Preset::Fast, Engine::Cadical, true, 30},
 };
 
 int scriptCount() {
@@ -249,7 +251,7 @@ TEST(IncrementalCampaign, AnswersAgreeWithEnumerationAndCoresAreUnsat) {
         std::string text = ScriptWriter(static_cast<uint64_t>(seed)).write();
 
         IncrementalSolve modular(options);
-        ClausalSession clausal(options);
+        ClausalSession clausal(options, variant.rebuildFloor);
         int badCores = 0;
         terms::QueryFunction incremental = [&](terms::TermStore& store, const CheckQuery& query) {
             CheckOutcome outcome = variant.engine == Engine::Cadical ? clausal.check(store, query)
