@@ -9,6 +9,10 @@
 
 #include "capi/capi_support.h"
 
+namespace torva::testing {
+void failNextModelCheck();
+}
+
 namespace capi_test {
 namespace {
 
@@ -334,6 +338,19 @@ TEST(CApiSession, EveryKindMeansItsOperatorOnAllFourBitOperands) {
     EXPECT_STREQ(torva_kind_name(TORVA_KIND_VARIABLE), "var");
     EXPECT_STREQ(torva_kind_name(static_cast<torva_kind>(200)), "?");
     EXPECT_STREQ(torva_result_name(TORVA_UNSAT), "unsat");
+}
+
+// A model that fails its check is an error status of that check, and the
+// next check answers as before.
+TEST(CApiSession, AWrongModelIsAnErrorStatus) {
+    Session s;
+    torva_term x = s.var(8, "x");
+    s.assertFormula(s.op(TORVA_KIND_BV_UGT, {x, s.bv(8, 200)}));
+    torva::testing::failNextModelCheck();
+    torva_result result;
+    EXPECT_EQ(torva_check_sat(s.get(), &result), TORVA_ERROR);
+    EXPECT_EQ(s.check(), TORVA_SAT);
+    EXPECT_GT(s.value(x), 200u);
 }
 
 }  // namespace
