@@ -1,5 +1,7 @@
 // Guessing models: the variables of the assertions get the same guessed
 // value pattern each round, the evaluator decides the assertions.
+// Scopes: it only ever finds a model of the check at hand, so it runs for a
+// check solved alone and leaves nothing for later checks.
 #include "simplify/probe.h"
 
 #include <algorithm>

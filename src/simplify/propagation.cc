@@ -3,6 +3,8 @@
 // (c a constant) makes t equal to c. The sources themselves stay as they
 // are (rewritten with their own facts they would turn into true), so the
 // conjunction keeps its meaning.
+// Scopes: it runs for a check solved alone; nothing it finds outlives that
+// check.
 #include <unordered_map>
 
 #include "simplify/passes.h"

@@ -5,6 +5,9 @@
 // closes a cycle, so the ones kept can be substituted all at once. The
 // value of each eliminated variable is recorded as its definition after the
 // substitution, a term over variables that stay.
+// Scopes: it runs for a check solved alone; the incremental session uses
+// its own replacements of fixed variables, kept per generation (outer
+// level) or per check (inside scopes).
 #include <unordered_map>
 
 #include "simplify/passes.h"

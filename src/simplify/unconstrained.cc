@@ -6,6 +6,12 @@
 // occurred once. The variable's value is recorded as a term over the fresh
 // variable and the other operands: applied last step first, it makes the
 // node take the fresh variable's value.
+//
+// Scopes: this pass keeps satisfiability, not equivalence, so it runs only
+// for a check solved alone (a single query, or the first check of a
+// session with no scope and no assumption); nothing it finds is carried
+// into a later check, which the incremental session decides from the
+// assertions as written.
 #include "simplify/modular.h"
 #include "simplify/passes.h"
 #include "terms/reachable.h"
