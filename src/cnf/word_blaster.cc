@@ -89,10 +89,34 @@ std::pair<size_t, size_t> rowCost(const Gates& g, const Bits& a) {
     return {open, set};
 }
 
+// a times the constant whose bits are c: one addition or subtraction of a
+// shifted copy of a per nonzero digit of the constant's non-adjacent form
+// (digits -1, 0, 1, no two neighbours nonzero), so a run of ones costs two
+// rows and -1 one.
+Bits multiplyByConstant(Gates& g, const Bits& a, const Bits& c) {
+    const size_t w = a.size();
+    mpz_class rest;
+    for (size_t j = 0; j < w; ++j)
+        if (g.isTrue(c[j])) mpz_setbit(rest.get_mpz_t(), j);
+    Bits acc(w, g.falseLit());
+    for (size_t j = 0; j < w && rest != 0; ++j, rest >>= 1) {
+        if (mpz_odd_p(rest.get_mpz_t()) == 0) continue;
+        bool minus = mpz_tstbit(rest.get_mpz_t(), 1) != 0;  // rest = 3 mod 4: digit -1
+        rest += minus ? 1 : -1;
+        Bits high(acc.begin() + static_cast<std::ptrdiff_t>(j), acc.end());
+        Bits row(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(w - j));
+        high = minus ? subtract(g, high, row) : add(g, high, row, g.falseLit());
+        std::copy(high.begin(), high.end(), acc.begin() + static_cast<std::ptrdiff_t>(j));
+    }
+    return acc;
+}
+
 // The low w bits of a * b: row j is a & b_j shifted by j; rows of a zero bit
-// are skipped, and a constant bit makes its row a plain copy of a.
+// are skipped, and a constant bit makes its row a plain copy of a. A
+// constant operand goes by its non-adjacent form instead.
 Bits multiply(Gates& g, Bits a, Bits b) {
     if (rowCost(g, a) < rowCost(g, b)) std::swap(a, b);
+    if (rowCost(g, b).first == 0) return multiplyByConstant(g, a, b);
     const size_t w = a.size();
     Bits acc(w, g.falseLit());
     for (size_t j = 0; j < w; ++j) {
