@@ -1,8 +1,9 @@
-// The CaDiCaL back end, kept quiet (its messages would run into the answers
-// on standard output). Variable v of the solver is CaDiCaL variable v + 1;
-// the level-0 trail goes over as unit clauses, then the problem and learnt
-// clauses. The built-in solver's own state is not touched except for its
-// model and ok.
+// The CaDiCaL back ends, kept quiet (its messages would run into the answers
+// on standard output). For a built-in solver's problem, variable v of the
+// solver is CaDiCaL variable v + 1; the level-0 trail goes over as unit
+// clauses, then the problem and learnt clauses, and the built-in solver's
+// own state is not touched except for its model and ok. The plain back end
+// numbers its own variables and reads back only the literals asked for.
 #include "solver/cadical_engine.h"
 
 #include <cadical.hpp>

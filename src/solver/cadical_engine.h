@@ -1,7 +1,8 @@
-// Solving a problem that is entirely clauses with CaDiCaL instead of the
-// built-in search: the level-0 assignment and every clause of the solver are
-// handed over, and a model comes back into the solver's model. Only for a
-// solver without modules, at decision level 0.
+// CaDiCaL, two ways: solving a problem of the built-in solver that is
+// entirely clauses instead of the built-in search (the level-0 assignment
+// and every clause are handed over, and a model comes back into the
+// solver's model; only for a solver without modules, at decision level 0),
+// and as a plain incremental SAT solver that clauses go into directly.
 #pragma once
 
 #include <cstdint>
