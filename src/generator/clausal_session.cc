@@ -11,10 +11,8 @@
 #include <unordered_set>
 #include <utility>
 
-#include "cnf/gates.h"
-#include "cnf/word_blaster.h"
+#include "generator/circuit.h"
 #include "simplify/rewriter.h"
-#include "solver/cadical_engine.h"
 #include "terms/evaluator.h"
 
 namespace torva {
@@ -23,29 +21,6 @@ using terms::CheckOutcome;
 using terms::CheckQuery;
 using terms::Kind;
 using terms::TermId;
-
-namespace {
-// Clauses and variables of the gates go straight to CaDiCaL.
-class BackendSink : public cnf::ClauseSink {
-public:
-    explicit BackendSink(CadicalBackend& backend) : backend_(backend) {}
-    int newVar() override { return backend_.newVar(); }
-    void addClause(const int* literals, size_t size) override { backend_.addClause(literals, size); }
-
-private:
-    CadicalBackend& backend_;
-};
-}  // namespace
-
-// The SAT side, made anew when what it holds has outgrown the live problem.
-struct ClausalSession::Circuit {
-    explicit Circuit(const terms::TermStore& store) : sink(backend), gates(sink), blaster(store, gates) {}
-
-    CadicalBackend backend;
-    BackendSink sink;
-    cnf::Gates gates;
-    cnf::WordBlaster blaster;
-};
 
 struct ClausalSession::State {
     State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify)
@@ -214,19 +189,6 @@ void ClausalSession::nameCore(const std::vector<Item>& items, size_t firstAssert
     }
 }
 
-terms::Model ClausalSession::readModel() const {
-    terms::Model model;
-    Circuit& c = *state_->circuit;
-    for (TermId v : c.blaster.variables()) {
-        const std::vector<int>& bits = c.blaster.bits(v);
-        mpz_class value;
-        for (size_t i = 0; i < bits.size(); ++i)
-            if (c.backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
-        model.values.emplace_back(v, std::move(value));
-    }
-    return model;
-}
-
 CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& query) {
     if (!state_ || &state_->store != &store || state_->generation != query.generation ||
         query.permanent < state_->permanentDone)
@@ -261,7 +223,7 @@ CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& qu
         return outcome;
     }
     outcome.answer = terms::Answer::Sat;
-    outcome.model = readModel();
+    outcome.model = c.readModel();
     for (const auto& [variable, value] : outcome.model.values) st.evaluator.assign(variable, value);
     checkModel(st.evaluator, query.assertions);
     checkModel(st.evaluator, query.assumptions);

@@ -30,6 +30,8 @@
 
 namespace torva {
 
+struct Circuit;
+
 class ClausalSession {
 public:
     // A circuit with more gates than rebuildFloor and than twice what its
@@ -53,7 +55,6 @@ public:
     Size size() const;
 
 private:
-    struct Circuit;
     struct State;
     static constexpr terms::TermId kNone = ~terms::TermId(0);
     // A scoped assertion or an assumption of one check.
@@ -72,7 +73,6 @@ private:
     void learnFixedValue(terms::TermId normal);
     std::vector<Item> normalItems(const terms::CheckQuery& query);
     void nameCore(const std::vector<Item>& items, size_t firstAssertion, terms::CheckOutcome& outcome);
-    terms::Model readModel() const;
 
     GraphSolveOptions options_;
     uint64_t rebuildFloor_;

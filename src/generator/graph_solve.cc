@@ -11,6 +11,7 @@
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
+#include "generator/circuit.h"
 #include "generator/lowering.h"
 #include "generator/module_factory.h"
 #include "simplify/probe.h"
@@ -102,6 +103,31 @@ terms::Model checkedModel(const terms::TermStore& store, const std::vector<TermI
     return model;
 }
 
+// The simplified problem blasted onto a fresh circuit and decided by
+// CaDiCaL alone.
+CheckOutcome solveOnCircuit(const terms::TermStore& store, const std::vector<TermId>& assertions,
+                            const Problem& problem, const GraphSolveOptions& options) {
+    CheckOutcome outcome;
+    Circuit circuit(store);
+    for (TermId assertion : problem.assertions) {
+        int literal = circuit.blaster.bits(assertion)[0];
+        circuit.backend.addClause(&literal, 1);
+    }
+    if (options.beforeSolve) options.beforeSolve();
+    bool interrupted = false;
+    lbool status = circuit.backend.solve({}, {options.conflictLimit, options.interrupt}, interrupted);
+    outcome.conflicts = circuit.backend.conflicts();
+    outcome.satVariables = static_cast<uint64_t>(circuit.backend.vars());
+    outcome.satClauses = static_cast<uint64_t>(circuit.backend.clauses());
+    if (status == l_Undef) {
+        outcome.reason = interrupted ? "interrupted" : "resourceout";
+        return outcome;
+    }
+    outcome.answer = status == l_True ? Answer::Sat : Answer::Unsat;
+    if (status == l_True) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
+    return outcome;
+}
+
 }  // namespace
 
 CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& assertions,
@@ -131,6 +157,8 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
         return outcome;
     }
 
+    if (options.engine == Engine::Cadical && !options.afterSolve)
+        return solveOnCircuit(store, assertions, problem, options);
     std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
     Lowering lowering(store, *generator);
     try {

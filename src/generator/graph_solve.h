@@ -1,9 +1,12 @@
 // One satisfiability check of a set of term-graph assertions from scratch:
 // word-level simplification when it is asked for (it adds nodes to the
-// store), a fresh solver and generator, the lowering of every assertion, the
-// search by the chosen engine (nothing is built when a guessed assignment
-// already satisfies the simplified assertions; CaDiCaL only decides a problem
-// without modules), and on a satisfiable answer a model of the input assertions that
+// store), then the search by the chosen engine: CaDiCaL decides the
+// problem blasted onto a circuit of its own (the compact blaster), unless
+// the caller reads the built-in solver afterwards, when the problem is
+// lowered into a fresh built-in solver and generator as for the built-in
+// engine (and handed to CaDiCaL when it has no modules). Nothing is built
+// when a guessed assignment already satisfies the simplified assertions. On
+// a satisfiable answer, a model of the input assertions that
 // has been checked against every one of them with the evaluator (a model
 // that fails the check throws WrongModel: a wrong answer is never returned;
 // the command line ends with status 3, the library raises an error). Nothing
@@ -48,7 +51,8 @@ struct GraphSolveOptions {
     std::function<bool()> interrupt;
     // Called after the search (and the model check), while the solver still
     // holds its modules; with an empty solver when a guessed model needed no
-    // search. Not called when the answer was found while building.
+    // search. Not called when the answer was found while building. Setting
+    // it keeps the problem in the built-in solver.
     std::function<void(Solver&, bool satisfiable)> afterSolve;
 };
 

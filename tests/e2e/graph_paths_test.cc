@@ -19,11 +19,10 @@ TEST(Smt2Run, ExampleScriptAnswersValuesAndModel) {
     RunResult run = runTorva({"examples/arithmetic.smt2"});
     EXPECT_EQ(run.status, 10) << run.out << run.err;
     // a + b = 100 and a - b = 20 have two solutions: a = 60 or a = 188.
-    EXPECT_EQ(run.out.substr(0, run.out.find("(\n")),
-              "sat\n"
-              "((a #b00111100) (b #b00101000) ((bvmul a b) #b01100000))\n"
-              "unsat\n"
-              "sat\n");
+    std::string answers = run.out.substr(0, run.out.find("(\n"));
+    EXPECT_TRUE(answers == "sat\n((a #b00111100) (b #b00101000) ((bvmul a b) #b01100000))\nunsat\nsat\n" ||
+                answers == "sat\n((a #b10111100) (b #b10101000) ((bvmul a b) #b01100000))\nunsat\nsat\n")
+        << answers;
     const std::string models[] = {"(\n"
                                   "  (define-fun a () (_ BitVec 8) #b00111100)\n"
                                   "  (define-fun b () (_ BitVec 8) #b00101000)\n"

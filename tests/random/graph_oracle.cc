@@ -82,7 +82,7 @@ const EngineChoice kEngineChoices[] = {
      presentDaySearch(SearchSettings::ModuleDecisions::First, SearchSettings::Phase::Target,
                       SearchSettings::Restarts::Luby),
      torva::Engine::Core},
-    {"CaDiCaL where only clauses", SearchSettings(), torva::Engine::Cadical},
+    {"CaDiCaL on the compact blaster", SearchSettings(), torva::Engine::Cadical},
 };
 
 EngineChoice chosenEngine = kEngineChoices[0];

@@ -1,0 +1,41 @@
+// A circuit on CaDiCaL: the SAT back end, the gates that emit clauses
+// straight into it and the word blaster over them, made and dropped
+// together. Invariant: every clause the gates emit goes to this back end
+// and no other, so a blasted term's literals mean the same in every search
+// of the circuit.
+#pragma once
+
+#include "cnf/gates.h"
+#include "cnf/word_blaster.h"
+#include "solver/cadical_engine.h"
+#include "terms/model.h"
+
+namespace torva {
+
+// Variables and clauses of the gates go straight to CaDiCaL.
+class BackendSink : public cnf::ClauseSink {
+public:
+    explicit BackendSink(CadicalBackend& backend) : backend_(backend) {}
+    int newVar() override { return backend_.newVar(); }
+    void addClause(const int* literals, size_t size) override { backend_.addClause(literals, size); }
+
+private:
+    CadicalBackend& backend_;
+};
+
+struct Circuit {
+    explicit Circuit(const terms::TermStore& store) : sink(backend), gates(sink), blaster(store, gates) {}
+    Circuit(const Circuit&) = delete;
+    Circuit& operator=(const Circuit&) = delete;
+
+    // After a satisfiable search: the value of every variable blasted so
+    // far, read from its bits alone.
+    terms::Model readModel();
+
+    CadicalBackend backend;
+    BackendSink sink;
+    cnf::Gates gates;
+    cnf::WordBlaster blaster;
+};
+
+}  // namespace torva
