@@ -1,5 +1,5 @@
 // dimacs_solve [--preset NAME] [--set KEY=VALUE]... FILE: loads a DIMACS CNF into the solver,
-// solves it with the preset's search and engine (spec, the default: the
+// solves it with the preset's search and engine (classic, the default: the
 // compiled-in configuration) and prints the result, the statistics lines and
 // the solve time. Exit status 10 (satisfiable), 20 (unsatisfiable), 1 (error).
 #include <sys/times.h>
@@ -16,7 +16,7 @@
 #include "solver/statistics.h"
 
 int main(int argc, char** argv) {
-    torva::Preset preset = torva::Preset::Spec;
+    torva::Preset preset = torva::Preset::Classic;
     std::vector<std::string> assignments;
     bool usage = false;
     while (argc > 3 && !usage) {
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     torva::commitConfig(config);
     const torva::PresetChoice& choice = config.choice;
     Solver S(prioParams[0]);
-    S.verbosity = choice.search.restarts == SearchSettings::Restarts::Specified ? 1 : 0;
+    S.verbosity = choice.search.restarts == SearchSettings::Restarts::Classic ? 1 : 0;
     S.settings = choice.search;
     bool loaded = loadDimacs(in, S, error);
     std::fclose(in);

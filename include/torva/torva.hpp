@@ -241,7 +241,7 @@ public:
     std::vector<Term> getUnsatCore() const;
 
     // Options by the keys of the command line's --set (see torva
-    // --list-settings), and: preset (spec|clauses|modules|fast; resets
+    // --list-settings), and: preset (classic|clauses|modules|fast; resets
     // every key to the preset's value), simplify, incremental,
     // produce-unsat-cores (true|false).
     void setOption(const std::string& key, const std::string& value);

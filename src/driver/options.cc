@@ -38,9 +38,9 @@ const char kUsage[] =
     "                     default for SMT-LIB 2; an SMT-LIB 1 benchmark is then\n"
     "                     read as with --extended)\n"
     "      --no-simplify  no word-level simplification\n"
-    "      --preset NAME  the configuration: spec (the default for an SMT-LIB 1\n"
+    "      --preset NAME  the configuration: classic (the default for an SMT-LIB 1\n"
     "                     benchmark), clauses, modules, fast (the default for\n"
-    "                     SMT-LIB 2 and --extended); any but spec reads an\n"
+    "                     SMT-LIB 2 and --extended); any but classic reads an\n"
     "                     SMT-LIB 1 benchmark as with --extended\n"
     "      --set KEY=VALUE  change one setting of the run: the preset's search\n"
     "                     and engine, the simplification switches, the split\n"
@@ -204,7 +204,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
     if (options.verbose && options.quiet) badOption("--verbose and --quiet ask for opposite things");
     if (optind >= argc && !listSettings) return false;
     options.input = optind < argc ? argv[optind] : "-";  // a listing without input is that of a script
-    bool graphBenchmark = simplifyChoice == 1 || (presetGiven && options.preset != Preset::Spec);
+    bool graphBenchmark = simplifyChoice == 1 || (presetGiven && options.preset != Preset::Classic);
     if (extended || (graphBenchmark && !smt2 && options.input != "-" && !endsWith(options.input, ".smt2")))
         options.reader = Reader::Extended;
     else if (smt2 || options.input == "-" || endsWith(options.input, ".smt2"))
@@ -216,10 +216,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
         if (options.reader == Reader::Benchmark) options.reader = Reader::Extended;
         options.preset = Preset::Clauses;
     } else if (!presetGiven) {
-        options.preset = options.reader == Reader::Benchmark ? Preset::Spec : Preset::Fast;
+        options.preset = options.reader == Reader::Benchmark ? Preset::Classic : Preset::Fast;
     }
     if (const std::string* setting = graphOnlySetting(assignments); setting && options.reader == Reader::Benchmark)
-        badOption(("--set " + *setting + " is for the term-graph paths (add --extended or a --preset other than spec)")
+        badOption(("--set " + *setting + " is for the term-graph paths (add --extended or a --preset other than classic)")
                       .c_str());
     RunConfig config = presetConfig(options.preset);
     std::string error;

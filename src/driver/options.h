@@ -31,9 +31,9 @@ struct Options {
     bool quiet = false;       // -q: the answer only
     bool incremental = true;  // --no-incremental: every check of a script from scratch
     bool exitOnError = false; // --exit-on-error: a script ends at its first error
-    // --preset; spec for an SMT-LIB 1 benchmark, fast on the term-graph
-    // paths. A preset other than spec moves a benchmark onto the term graph.
-    Preset preset = Preset::Spec;
+    // --preset; classic for an SMT-LIB 1 benchmark, fast on the term-graph
+    // paths. A preset other than classic moves a benchmark onto the term graph.
+    Preset preset = Preset::Classic;
     SearchSettings search;         // the preset's search
     Engine engine = Engine::Core;  // the preset's SAT engine
     // --dimacs: write the bit-blasted input here instead of solving it.

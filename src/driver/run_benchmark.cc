@@ -1,4 +1,4 @@
-// The specified benchmark run. With -m it keeps the bits of every declared
+// The SMT-LIB 1 benchmark run. With -m it keeps the bits of every declared
 // variable and predicate before the front end's table is emptied and prints
 // their values after a satisfiable answer; with --check-model it also reads
 // the benchmark into a term graph and checks that model against every

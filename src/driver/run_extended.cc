@@ -1,6 +1,6 @@
 // The extended benchmark run: the whole SMT-LIB 1.2 QF_BV language read into
 // the term graph, lowered into the solver and decided there, with the report
-// of the specified run. The model is checked on the graph before the answer
+// of the benchmark run. The model is checked on the graph before the answer
 // is printed (the check ends the process with status 3 when it fails).
 #include <cstdio>
 #include <string>

@@ -9,7 +9,7 @@
 
 namespace torva::driver {
 
-// The specified benchmark run: translate while parsing, solve, report.
+// The SMT-LIB 1 benchmark run: translate while parsing, solve, report.
 int runBenchmark(const Options& options);
 // An SMT-LIB 1 benchmark read into the term graph and solved through it,
 // with the same report.

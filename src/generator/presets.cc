@@ -1,4 +1,4 @@
-// The presets. spec leaves the configuration exactly as compiled in.
+// The presets. classic leaves the configuration exactly as compiled in.
 #include "generator/presets.h"
 
 #include <cstdint>
@@ -14,7 +14,7 @@ struct Named {
     Preset preset;
 };
 const Named kPresets[] = {
-    {"spec", Preset::Spec},
+    {"classic", Preset::Classic},
     {"clauses", Preset::Clauses},
     {"modules", Preset::Modules},
     {"fast", Preset::Fast},
@@ -72,7 +72,7 @@ const char* presetNames() {
 PresetChoice applyPreset(Preset preset, ToClauses& split) {
     PresetChoice choice;
     switch (preset) {
-        case Preset::Spec: break;
+        case Preset::Classic: break;
         case Preset::Clauses:
             everyOperationAsClauses(split);
             choice.search = modernSearch();

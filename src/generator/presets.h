@@ -1,7 +1,7 @@
 // Named configurations of a run: which operations become modules, how the
 // search runs, which SAT engine decides and whether the term graph is
 // simplified first.
-//   spec     the specified configuration, no simplification
+//   classic  the compiled-in configuration, no simplification
 //   clauses  every operation as clauses, the present-day built-in search
 //   modules  a word-level module wherever one exists, the same search
 //   fast     simplification, every operation as clauses, CaDiCaL
@@ -16,7 +16,7 @@
 
 namespace torva {
 
-enum class Preset { Spec, Clauses, Modules, Fast };
+enum class Preset { Classic, Clauses, Modules, Fast };
 
 struct PresetChoice {
     SearchSettings search;

@@ -27,7 +27,7 @@ struct RunConfig {
     SolverParams solver;
 };
 
-// The compiled-in configuration (the spec preset, nothing changed).
+// The compiled-in configuration (the classic preset, nothing changed).
 RunConfig compiledConfig();
 // The preset's configuration: applyPreset on the compiled-in one.
 RunConfig presetConfig(Preset preset);

@@ -49,7 +49,7 @@ int Solver::decideInListAtRandom(const std::vector<int>& list) {
 // decide; the random mode still draws then).
 bool Solver::decisionSign(Var next, int polarity_mode) {
     switch (settings.phase) {
-        case SearchSettings::Phase::Specified: break;
+        case SearchSettings::Phase::Classic: break;
         case SearchSettings::Phase::Target:
             if (next != var_Undef && next < targetPhase.size() && targetPhase[next] != 2) return targetPhase[next] == 1;
             [[fallthrough]];

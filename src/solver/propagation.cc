@@ -125,7 +125,7 @@ void Solver::savePhases(int lvl) {
 
 void Solver::cancelUntil(int lvl) {
     if (decisionLevel() <= lvl) return;
-    if (settings.phase != SearchSettings::Phase::Specified) savePhases(lvl);
+    if (settings.phase != SearchSettings::Phase::Classic) savePhases(lvl);
     for (int c = trail.size() - 1; c >= trail_lim[lvl]; c--) {
         Var x = var(trail[c]);
         Module::assigns[x] = l_Undef;

@@ -1,4 +1,4 @@
-// Learnt-clause reduction. The specified reduction halves the database by
+// Learnt-clause reduction. The classic reduction halves the database by
 // activity whenever it outgrows its budget. The tiered one runs on a conflict
 // schedule: clauses of glue at most coreGlue stay for good, those up to
 // tier2Glue stay while they keep taking part in conflicts, and of the rest
@@ -27,7 +27,7 @@ bool worseLearnt(Clause* x, Clause* y) {
 
 bool Solver::reductionDue(int nof_learnts) {
     if (toClses.noClsDel) return false;
-    if (settings.learnts == SearchSettings::Learnts::Specified)
+    if (settings.learnts == SearchSettings::Learnts::Classic)
         return nof_learnts >= 0 && nLearnts() - nAssigns() >= nof_learnts;
     if (nextReduce == 0) nextReduce = static_cast<uint64_t>(settings.reduceInterval);
     return conflicts >= nextReduce;

@@ -1,5 +1,5 @@
 // When the search gives up its trail and starts again from level 0: the
-// specified geometric budget, the Luby sequence, or glue averages (a fast
+// classic geometric budget, the Luby sequence, or glue averages (a fast
 // moving average of the learnt clauses' glue against a slow one; the search
 // restarts when recent clauses are markedly worse than usual).
 #include "config.h"
@@ -38,7 +38,7 @@ void Solver::noteGlue(uint32_t glue) {
 
 bool Solver::restartDue(int conflictC, int nof_conflicts) const {
     switch (settings.restarts) {
-        case SearchSettings::Restarts::Specified:
+        case SearchSettings::Restarts::Classic:
             return !toClses.noRestarts && nof_conflicts >= 0 && conflictC >= nof_conflicts;
         case SearchSettings::Restarts::Luby:
             return static_cast<uint64_t>(conflictC) >= luby(starts - 1) * static_cast<uint64_t>(settings.lubyUnit);

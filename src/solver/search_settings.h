@@ -1,4 +1,4 @@
-// Run-time choices of the search. The defaults are the specified search:
+// Run-time choices of the search. The defaults are the classic search:
 // a geometric restart budget switched by toClses.noRestarts, a fixed negative
 // decision sign, the halving learnt-clause reduction and module-first
 // decisions. The other values give the search of a present-day clause-learning
@@ -7,17 +7,17 @@
 
 struct SearchSettings {
     enum class Restarts {
-        Specified,  // the conflict budget of solve(), when toClses.noRestarts is off
+        Classic,  // the conflict budget of solve(), when toClses.noRestarts is off
         Luby,       // lubyUnit times the Luby sequence
         Glucose,    // when the recent learnt-clause glue exceeds the long-run glue
     };
     enum class Phase {
-        Specified,  // the solver's polarity_mode
+        Classic,  // the solver's polarity_mode
         Saved,      // the value a variable had when it was last unassigned
         Target,     // the value in the longest conflict-free trail since the last restart, else the saved one
     };
     enum class Learnts {
-        Specified,  // halve the database when it exceeds the budget of solve()
+        Classic,  // halve the database when it exceeds the budget of solve()
         Tiered,     // keep low-glue clauses, reduce the rest on a conflict schedule
     };
     enum class ModuleDecisions {
@@ -25,12 +25,12 @@ struct SearchSettings {
         Activity,  // the activity heap decides alone
     };
 
-    Restarts restarts = Restarts::Specified;
-    Phase phase = Phase::Specified;
-    Learnts learnts = Learnts::Specified;
+    Restarts restarts = Restarts::Classic;
+    Phase phase = Phase::Classic;
+    Learnts learnts = Learnts::Classic;
     ModuleDecisions moduleDecisions = ModuleDecisions::First;
     // Clause propagation skips a clause whose blocker is true and keeps the
-    // watch in place (the specified propagation moves it).
+    // watch in place (the classic propagation moves it).
     bool blockers = false;
 
     int lubyUnit = 100;            // conflicts per Luby unit

@@ -2,7 +2,7 @@
 // problem and learnt clauses watched by two literals, the trail, propagation
 // that interleaves module passes with clause propagation, conflict analysis,
 // module-first decisions and the search loop, each steered by the run-time
-// search choices in `settings` (the defaults are the specified search). The
+// search choices in `settings` (the defaults are the classic search). The
 // assignment itself lives in Module::assigns, shared with the modules.
 #pragma once
 

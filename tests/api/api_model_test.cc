@@ -959,16 +959,16 @@ struct OptionChoice {
 };
 const std::vector<const char*> kBool = {"true", "false"};
 const OptionChoice kOptions[] = {
-    {"preset", {"spec", "clauses", "modules", "fast"}},
+    {"preset", {"classic", "clauses", "modules", "fast"}},
     {"incremental", kBool},
     {"simplify", kBool},
     {"produce-unsat-cores", kBool},
     {"produce-unsat-cores", kBool},
     {"engine", {"core", "cadical"}},
     {"search.decisions", {"modules", "activity"}},
-    {"search.restarts", {"specified", "luby", "glucose"}},
-    {"search.phase", {"specified", "saved", "target"}},
-    {"search.learnts", {"specified", "tiered"}},
+    {"search.restarts", {"classic", "luby", "glucose"}},
+    {"search.phase", {"classic", "saved", "target"}},
+    {"search.learnts", {"classic", "tiered"}},
     {"simplify.subst", kBool},
     {"simplify.probe", kBool},
     {"simplify.propagate", kBool},

@@ -319,7 +319,7 @@ TEST(Interface, SolversInOneThreadAndInParallelThreadsShareNothing) {
     for (int t = 0; t < 4; t++) {
         threads.emplace_back([t, &results] {
             Solver s;
-            if (t % 2 == 1) s.setOption("preset", t == 1 ? "modules" : "spec");
+            if (t % 2 == 1) s.setOption("preset", t == 1 ? "modules" : "classic");
             int sats = 0;
             for (uint32_t i = 0; i < 6; i++) sats += solveSystem(s, 7 + i, 2);
             results[static_cast<size_t>(t)] = sats;

@@ -148,10 +148,10 @@ TEST(Options, SimplificationSwitchesAndStatistics) {
               "(define-fun b () (_ BitVec 8) #b00101000)\n");
 }
 
-// Every preset gives the answers of the specified run; spec on a benchmark
-// is the specified run itself, the others move it onto the term graph and
+// Every preset gives the answers of the benchmark run; classic on a benchmark
+// is the benchmark run itself, the others move it onto the term graph and
 // keep its report and model lines.
-TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
+TEST(Options, PresetsAgreeAndClassicIsTheBenchmarkRun) {
     const char* examples[] = {"examples/arithmetic.smt", "examples/bitwise.smt",       "examples/comparison.smt",
                               "examples/extract_concat.smt", "examples/ite_let.smt", "examples/division.smt",
                               "examples/shifts.smt"};
@@ -159,10 +159,10 @@ TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
     for (const char* example : examples) {
         RunResult plain = runTorva({example});
         ASSERT_TRUE(plain.status == 10 || plain.status == 20) << example;
-        RunResult spec = runTorva({"--preset", "spec", example});
-        EXPECT_EQ(spec.status, plain.status) << example;
-        EXPECT_EQ(report(spec.out), report(plain.out)) << example;
-        EXPECT_EQ(spec.err, plain.err) << example;
+        RunResult classic = runTorva({"--preset", "classic", example});
+        EXPECT_EQ(classic.status, plain.status) << example;
+        EXPECT_EQ(report(classic.out), report(plain.out)) << example;
+        EXPECT_EQ(classic.err, plain.err) << example;
         for (const char* preset : {"clauses", "modules", "fast"}) {
             RunResult run = runTorva({"--preset", preset, "-m", example});
             EXPECT_EQ(run.status, plain.status) << example << " " << preset << "\n" << run.err;
@@ -174,7 +174,7 @@ TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
     EXPECT_EQ(tail(fast.out, "(define-fun"),
               "(define-fun a () (_ BitVec 8) #b00111100)\n"
               "(define-fun b () (_ BitVec 8) #b00101000)\n");
-    for (const char* preset : {"spec", "clauses", "modules", "fast"}) {
+    for (const char* preset : {"classic", "clauses", "modules", "fast"}) {
         RunResult script = runTorva({"--preset", preset, "examples/arithmetic.smt2"});
         RunResult byDefault = runTorva({"examples/arithmetic.smt2"});
         EXPECT_EQ(script.status, byDefault.status) << preset;
@@ -183,23 +183,23 @@ TEST(Options, PresetsAgreeAndSpecIsTheSpecifiedRun) {
     RunResult unknown = runTorva({"--preset", "quick", "examples/arithmetic.smt"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(unknown.err,
-              "torva: unknown preset 'quick' (the presets: spec, clauses, modules, fast) (try 'torva --help')\n");
+              "torva: unknown preset 'quick' (the presets: classic, clauses, modules, fast) (try 'torva --help')\n");
     for (const char* setting : {"engine=core", "search.restarts=luby", "search.phase=target",
-                                "search.learnts=specified", "search.decisions=modules"}) {
+                                "search.learnts=classic", "search.decisions=modules"}) {
         RunResult run = runTorva({"--preset", "modules", "--set", setting, "examples/arithmetic.smt"});
         EXPECT_EQ(run.status, 10) << setting << "\n" << run.err;
     }
     RunResult badChoice = runTorva({"--set", "engine=fastest", "examples/arithmetic.smt2"});
     EXPECT_EQ(badChoice.err,
               "torva: bad value 'fastest' for engine (expected one of core, cadical) (try 'torva --help')\n");
-    RunResult specified = runTorva({"--set", "engine=cadical", "examples/arithmetic.smt"});
-    EXPECT_EQ(specified.status, 1);
-    EXPECT_EQ(specified.err,
-              "torva: --set engine=cadical is for the term-graph paths (add --extended or a --preset other than spec) "
+    RunResult benchmark = runTorva({"--set", "engine=cadical", "examples/arithmetic.smt"});
+    EXPECT_EQ(benchmark.status, 1);
+    EXPECT_EQ(benchmark.err,
+              "torva: --set engine=cadical is for the term-graph paths (add --extended or a --preset other than classic) "
               "(try 'torva --help')\n");
     RunResult missing = runTorva({"examples/arithmetic.smt", "--preset"});
     EXPECT_EQ(missing.err,
-              "torva: --preset needs a name (spec, clauses, modules, fast) (try 'torva --help')\n");
+              "torva: --preset needs a name (classic, clauses, modules, fast) (try 'torva --help')\n");
 }
 
 }  // namespace

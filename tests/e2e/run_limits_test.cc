@@ -54,7 +54,7 @@ TEST(RunLimits, TheTimeLimitStopsAHardInstanceWithinATenthOfASecond) {
 
     std::string path = ::testing::TempDir() + "torva_hard.smt";
     writeFile(path, kHardBenchmark);
-    for (const char* preset : {"spec", "fast"}) {
+    for (const char* preset : {"classic", "fast"}) {
         before = childrenCpuSeconds();
         RunResult benchmark = runTorva({"--time-limit", "0.5", "--preset", preset, path});
         used = childrenCpuSeconds() - before;

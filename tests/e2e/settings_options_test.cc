@@ -13,9 +13,9 @@ const char* const kExamples[] = {"examples/arithmetic.smt",     "examples/bitwis
                                  "examples/extract_concat.smt", "examples/ite_let.smt", "examples/division.smt",
                                  "examples/shifts.smt"};
 
-// Every switch of the split and of the specified search, both ways, and the
-// solver's parameters at the ends of their ranges give the specified run's
-// answer on the specified reader and on the term graph.
+// Every switch of the split and of the classic search, both ways, and the
+// solver's parameters at the ends of their ranges give the benchmark run's
+// answer on the benchmark reader and on the term graph.
 TEST(Options, RunConfigurationSettingsKeepTheAnswers) {
     std::vector<std::string> assignments;
     for (const char* flag : {"addCls", "addSubModule", "clsesSubstByMods", "divHeur", "eqCls", "idCls", "iteCls",
@@ -46,7 +46,7 @@ TEST(Options, RunConfigurationSettingsKeepTheAnswers) {
     EXPECT_EQ(bitModules.status, 1);
     EXPECT_EQ(bitModules.err,
               "torva: --set toClses.andCls=false is for the term-graph paths (add --extended or a --preset other "
-              "than spec) (try 'torva --help')\n");
+              "than classic) (try 'torva --help')\n");
     RunResult onGraph = runTorva({"--extended", "--set", "toClses.andCls=false", "examples/bitwise.smt"});
     EXPECT_EQ(onGraph.status, 10) << onGraph.err;
     RunResult range = runTorva({"--set", "solver.polarity_mode=4", "examples/bitwise.smt"});
@@ -72,25 +72,25 @@ std::string column(const std::string& listing, const std::string& key, int index
 }
 
 TEST(Options, ListSettingsShowsDefaultsAndTheRunsValues) {
-    RunResult spec = runTorva({"--list-settings", "examples/arithmetic.smt"});
-    ASSERT_EQ(spec.status, 0);
-    EXPECT_EQ(spec.out.rfind("key ", 0), 0u);
+    RunResult listed = runTorva({"--list-settings", "examples/arithmetic.smt"});
+    ASSERT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out.rfind("key ", 0), 0u);
     size_t lines = 0;
-    for (char c : spec.out) lines += c == '\n';
+    for (char c : listed.out) lines += c == '\n';
     EXPECT_GT(lines, 75u);
     for (const char* key : {"toClses.iteCls", "prioParams.0", "solver.var_decay", "search.restarts", "engine"})
-        EXPECT_EQ(column(spec.out, key, 2), column(spec.out, key, 3)) << key;
-    EXPECT_EQ(column(spec.out, "solver.var_decay", 1), "double");
-    EXPECT_EQ(column(spec.out, "solver.var_decay", 2), "1.0526315789473684");
-    EXPECT_EQ(column(spec.out, "prioParams.0", 2), "10");
-    EXPECT_NE(spec.out.find("\ntoClses.addHeur "), std::string::npos);
-    EXPECT_NE(spec.out.find(" [0, 4294967295] "), std::string::npos);
+        EXPECT_EQ(column(listed.out, key, 2), column(listed.out, key, 3)) << key;
+    EXPECT_EQ(column(listed.out, "solver.var_decay", 1), "double");
+    EXPECT_EQ(column(listed.out, "solver.var_decay", 2), "1.0526315789473684");
+    EXPECT_EQ(column(listed.out, "prioParams.0", 2), "10");
+    EXPECT_NE(listed.out.find("\ntoClses.addHeur "), std::string::npos);
+    EXPECT_NE(listed.out.find(" [0, 4294967295] "), std::string::npos);
 
     RunResult changed = runTorva({"--preset", "clauses", "--set", "solver.var_decay=1.25", "--set",
                                   "search.restarts=luby", "--list-settings"});
     ASSERT_EQ(changed.status, 0);
     EXPECT_EQ(column(changed.out, "solver.var_decay", 3), "1.25");
-    EXPECT_EQ(column(changed.out, "search.restarts", 2), "specified");
+    EXPECT_EQ(column(changed.out, "search.restarts", 2), "classic");
     EXPECT_EQ(column(changed.out, "search.restarts", 3), "luby");
     EXPECT_EQ(column(changed.out, "toClses.iteCls", 3), "true");
     EXPECT_EQ(column(changed.out, "engine", 3), "core");

@@ -9,7 +9,7 @@
 // permanent assertions) must be unsatisfiable on its own. Facts that fix a
 // variable (x = c, b, not b) are asserted in scopes and at the outer level,
 // so the clausal session's replacements are used, popped and reset. The
-// solver runs in turn with the specified search, a present-day search, with
+// solver runs in turn with the classic search, a present-day search, with
 // word-level modules, and as the clausal session on CaDiCaL with and
 // without rewriting and with circuits retired after a few gates. TORVA_INCREMENTAL_SCRIPTS sets the number of scripts
 // (a long campaign runs many more).
@@ -225,7 +225,7 @@ struct Variant {
 };
 
 const Variant kVariants[] = {
-    {"specified search", Preset::Spec, Engine::Core, false, 0},
+    {"classic search", Preset::Classic, Engine::Core, false, 0},
     {"present-day search", Preset::Clauses, Engine::Core, false, 0},
     {"CaDiCaL", Preset::Fast, Engine::Cadical, true, ClausalSession::kRebuildFloor},
     {"modules", Preset::Modules, Engine::Core, false, 0},

@@ -82,7 +82,7 @@ TEST(RunSettings, TextErrorsNameTheKeyAndWhatItAccepts) {
     EXPECT_FALSE(applySetting(config, "solver.random_var_freq=", error));
     EXPECT_FALSE(applySetting(config, "toClses.addHeur=99999999999999999999", error));
     EXPECT_FALSE(applySetting(config, "search.phase=best", error));
-    EXPECT_EQ(error, "bad value 'best' for search.phase (expected one of specified, saved, target)");
+    EXPECT_EQ(error, "bad value 'best' for search.phase (expected one of classic, saved, target)");
     EXPECT_FALSE(applySetting(config, "toClses.iteCls=yes", error));
     EXPECT_EQ(error, "bad value 'yes' for toClses.iteCls (expected true or false)");
     EXPECT_FALSE(applySetting(config, "prioParams.25=1", error));

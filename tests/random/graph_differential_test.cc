@@ -2,7 +2,7 @@
 // per configuration profile (the compiled-in mix and everything as modules)
 // and instance shape, each instance decided through the SMT-LIB 2 script,
 // through the extended SMT-LIB 1 reader and, when the basic reader accepts
-// it, through the specified path, every answer and model checked by the
+// it, through the benchmark path, every answer and model checked by the
 // graph oracle. The number of instances is TORVA_GRAPH_INSTANCES (all
 // suites together; fewer by default in a sanitizer build), the time limit
 // per path TORVA_GRAPH_TIMEOUT seconds; failing cases are written to

@@ -102,7 +102,7 @@ TEST(GraphOperators, ShapesKeepTheirAnswers) {
 }
 
 // Without the setting the generator draws no graph-only operator, so the
-// specified path reads every instance of the other random tests.
+// benchmark path reads every instance of the other random tests.
 TEST(GraphOperators, OffByDefault) {
     for (uint64_t seed = 0; seed < 150; seed++) {
         GenSettings s;

@@ -73,7 +73,7 @@ SearchSettings presentDaySearch(SearchSettings::ModuleDecisions decisions, Searc
 }
 
 const EngineChoice kEngineChoices[] = {
-    {"specified search", SearchSettings(), torva::Engine::Core},
+    {"classic search", SearchSettings(), torva::Engine::Core},
     {"glucose restarts, saved phases, activity decisions",
      presentDaySearch(SearchSettings::ModuleDecisions::Activity, SearchSettings::Phase::Saved,
                       SearchSettings::Restarts::Glucose),
@@ -557,9 +557,9 @@ GraphOutcome runGraphCase(const GraphCase& c, const std::string& workDir, int ti
         RunResult run = runExtendedInChild(b, o.config, workDir, timeoutSeconds);
         o.reports.push_back({"extended", run.verdict, checkAnswer(o.generated, run, c.seed), run.log});
     }
-    if (c.paths.specified && !needsGraphReader(b)) {
+    if (c.paths.benchmark && !needsGraphReader(b)) {
         RunResult run = runInChild(b, o.config, workDir, timeoutSeconds);
-        o.reports.push_back({"specified", run.verdict, checkAnswer(o.generated, run, c.seed), run.log});
+        o.reports.push_back({"benchmark", run.verdict, checkAnswer(o.generated, run, c.seed), run.log});
     }
     bool onlyTimeouts = true;
     for (const PathReport& p : o.reports) {

@@ -2,7 +2,7 @@
 // decided by the SMT-LIB 2 reader (its script, simplified at the word level
 // and solved by the graph solver), by the extended SMT-LIB 1 reader (its
 // benchmark text, solved as read) and, when the instance stays inside the
-// basic reader's language, by the specified path; each in a forked child
+// basic reader's language, by the benchmark path; each in a forked child
 // under a configuration
 // profile. Every answer must agree with the instance's construction
 // (planted: sat, law: unsat, small: enumeration), so all agree with each
@@ -23,7 +23,7 @@ namespace torva_random {
 struct PathSelection {
     bool smt2 = true;
     bool extended = true;
-    bool specified = true;  // only instances the basic reader accepts
+    bool benchmark = true;  // only instances the basic reader accepts
 };
 
 struct GraphCase {
@@ -45,7 +45,7 @@ struct ScriptRun {
 };
 
 struct PathReport {
-    std::string path;              // "smt2", "extended" or "specified"
+    std::string path;              // "smt2", "extended" or "benchmark"
     Verdict verdict = Verdict::Crash;
     CheckResult check;
     std::string output;            // responses or report of the run
@@ -76,7 +76,7 @@ ScriptRun runScriptInChild(const std::string& name, const std::string& text, con
 CheckResult checkScriptRun(const Generated& g, const Smt2Script& script, const ScriptRun& run);
 
 // Runs the benchmark's SMT-LIB 1 text through the extended reader and the
-// graph solver; the model is reported like the specified path's.
+// graph solver; the model is reported like the benchmark path's.
 RunResult runExtendedInChild(const Benchmark& bench, const ToClauses& config, const std::string& workDir,
                              int timeoutSeconds);
 

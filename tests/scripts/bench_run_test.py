@@ -165,7 +165,7 @@ class Runs(BenchRunCase):
     """Two torva presets over the folder: the rows, the summary, the answers sources."""
 
     def test_two_presets_solve_the_folder(self):
-        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:spec", "--jobs", "2", "--no-plots",
+        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:classic", "--jobs", "2", "--no-plots",
                              self.bench)
         self.assertEqual(run.code, 0, run.stdout + run.stderr)
         rows = run.rows()
@@ -173,7 +173,7 @@ class Runs(BenchRunCase):
         self.assertEqual(list(rows[0].keys()), OLD_FIELDS + ["peak_mb"])
         expected = {"a_sat.smt2": ("sat", "sat", "10"), "b_unsat.smt2": ("unsat", "unsat", "20"),
                     "c_sat.smt": ("sat", "sat", "10"), "d_open.smt2": ("unknown", "sat", "10")}
-        for solver in ("torva:fast", "torva:spec"):
+        for solver in ("torva:fast", "torva:classic"):
             for name, (want, answer, exit_code) in expected.items():
                 row = run.row(solver, name)
                 self.assertEqual(row["file"], os.path.abspath(self.files[name]))
@@ -186,7 +186,7 @@ class Runs(BenchRunCase):
                 self.assertGreater(float(row["peak_mb"]), 1.0)
 
         table = run.summary()
-        self.assertEqual(list(table), ["torva:fast", "torva:spec"])
+        self.assertEqual(list(table), ["torva:fast", "torva:classic"])
         for solver, line in table.items():
             self.assertEqual({k: line[k] for k in HEADER[1:9]},
                              dict(solved=4, sat=3, unsat=1, timeouts=0, memouts=0, errors=0, wrong=0, skipped=0))
@@ -403,7 +403,7 @@ class Resume(BenchRunCase):
     """The CSV is the memory of earlier runs."""
 
     def test_second_run_runs_nothing_new(self):
-        args = ["--solver", "torva:fast", "--solver", "torva:spec", "--no-plots", self.bench]
+        args = ["--solver", "torva:fast", "--solver", "torva:classic", "--no-plots", self.bench]
         first = self.bench_run(*args)
         self.assertEqual(first.code, 0, first.stdout + first.stderr)
         self.assertRunCount(first, 8, 0)
@@ -420,7 +420,7 @@ class Resume(BenchRunCase):
         third = self.bench_run("--solver", "torva:clauses", *args)
         self.assertRunCount(third, 4, 8)
         self.assertEqual(len(third.rows()), 12)
-        self.assertEqual(list(third.summary()), ["torva:clauses", "torva:fast", "torva:spec"])
+        self.assertEqual(list(third.summary()), ["torva:clauses", "torva:fast", "torva:classic"])
 
         # Another timeout runs everything again; the newer rows win.
         fourth = self.bench_run("--timeout", "5", *args)
@@ -503,10 +503,10 @@ class Plots(BenchRunCase):
 
     def test_cactus_and_scatter_plots(self):
         liar = fake_solver(self.tmp, "liar.sh", "echo sat")
-        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:spec", "--solver", "my-liar=%s" % liar,
+        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:classic", "--solver", "my-liar=%s" % liar,
                              self.bench)
         self.assertEqual(run.code, 1, run.stdout + run.stderr)
-        names = ["cactus.png", "scatter-torva_fast-vs-torva_spec.png", "scatter-torva_fast-vs-my-liar.png"]
+        names = ["cactus.png", "scatter-torva_fast-vs-torva_classic.png", "scatter-torva_fast-vs-my-liar.png"]
         self.assertEqual(sorted(n for n in os.listdir(run.out_dir) if n.endswith(".png")), sorted(names))
         for name in names:
             self.assertPng(os.path.join(run.out_dir, name))
@@ -516,12 +516,12 @@ class Plots(BenchRunCase):
         for name in names:
             os.remove(os.path.join(run.out_dir, name))
         redraw = subprocess.run([sys.executable, SCRIPT, "--plots-only", "--out", run.out_dir,
-                                 "--solver", "torva:fast", "--solver", "torva:spec"],
+                                 "--solver", "torva:fast", "--solver", "torva:classic"],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 env=dict(os.environ, NO_COLOR="1"))
         self.assertEqual(redraw.returncode, 0, redraw.stdout + redraw.stderr)
         self.assertPng(os.path.join(run.out_dir, "cactus.png"))
-        self.assertPng(os.path.join(run.out_dir, "scatter-torva_fast-vs-torva_spec.png"))
+        self.assertPng(os.path.join(run.out_dir, "scatter-torva_fast-vs-torva_classic.png"))
         self.assertFalse(os.path.exists(os.path.join(run.out_dir, "scatter-torva_fast-vs-my-liar.png")))
         self.assertEqual(Run(redraw, run.out_dir).summary(), {k: v for k, v in run.summary().items()
                                                               if k != "my-liar"})

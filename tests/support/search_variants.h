@@ -11,9 +11,9 @@
 inline std::vector<SearchSettings> searchVariants() {
     using S = SearchSettings;
     std::vector<S> all;
-    for (S::Restarts r : {S::Restarts::Specified, S::Restarts::Luby, S::Restarts::Glucose})
-        for (S::Phase p : {S::Phase::Specified, S::Phase::Saved, S::Phase::Target})
-            for (S::Learnts l : {S::Learnts::Specified, S::Learnts::Tiered})
+    for (S::Restarts r : {S::Restarts::Classic, S::Restarts::Luby, S::Restarts::Glucose})
+        for (S::Phase p : {S::Phase::Classic, S::Phase::Saved, S::Phase::Target})
+            for (S::Learnts l : {S::Learnts::Classic, S::Learnts::Tiered})
                 for (S::ModuleDecisions d : {S::ModuleDecisions::First, S::ModuleDecisions::Activity})
                     for (bool blockers : {false, true}) {
                         S s;
@@ -34,9 +34,9 @@ inline std::vector<SearchSettings> searchVariants() {
 }
 
 inline std::string describe(const SearchSettings& s) {
-    const char* restarts[] = {"specified", "luby", "glucose"};
-    const char* phases[] = {"specified", "saved", "target"};
-    const char* learnts[] = {"specified", "tiered"};
+    const char* restarts[] = {"classic", "luby", "glucose"};
+    const char* phases[] = {"classic", "saved", "target"};
+    const char* learnts[] = {"classic", "tiered"};
     const char* decisions[] = {"modules-first", "activity"};
     return std::string("restarts=") + restarts[static_cast<int>(s.restarts)] +
            " phase=" + phases[static_cast<int>(s.phase)] + " learnts=" + learnts[static_cast<int>(s.learnts)] +

@@ -1,6 +1,6 @@
 // Long random-testing campaign: runs any number of seeds per configuration
 // profile and instance shape through the differential oracle of the
-// specified path, or of the term-graph paths (--path), and keeps every
+// benchmark path, or of the term-graph paths (--path), and keeps every
 // failing case in a directory (the benchmark as NAME.smt, for the graph
 // paths also the script as NAME.smt2; the seed, the configuration, the
 // problem and the runs' output as NAME.txt).
@@ -30,7 +30,7 @@ struct Options {
     std::string out = "random-failures";
     int timeout = 60;
     int depth = 3;
-    std::string path = "specified";
+    std::string path = "benchmark";
 };
 
 bool graphPaths(const std::string& path, PathSelection& p) {
@@ -44,10 +44,10 @@ bool graphPaths(const std::string& path, PathSelection& p) {
 void usage() {
     std::cerr << "usage: torva_campaign [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search]\n"
                  "                      [--shape small|planted|law] [--out DIR] [--timeout SECONDS] [--depth N]\n"
-                 "                      [--path specified|smt2|extended|both]\n"
+                 "                      [--path benchmark|smt2|extended|both]\n"
                  "Runs seeds FIRST .. FIRST+N-1 for every chosen profile and shape (all when not given).\n"
-                 "--path: the specified path (default); the SMT-LIB 2 script or the extended SMT-LIB 1 reader\n"
-                 "through the term graph; or both of those and the specified path where it reads the instance.\n";
+                 "--path: the SMT-LIB 1 benchmark path (default); the SMT-LIB 2 script or the extended SMT-LIB 1 reader\n"
+                 "through the term graph; or both of those and the benchmark path where it reads the instance.\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -68,7 +68,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
             o.depth = std::atoi(value.c_str());
         } else if (arg == "--path") {
             PathSelection unused;
-            if (value != "specified" && !graphPaths(value, unused)) return false;
+            if (value != "benchmark" && !graphPaths(value, unused)) return false;
             o.path = value;
         } else if (arg == "--profile") {
             Profile p;
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = makeWorkDir("campaign");
-    if (o.path != "specified") {
+    if (o.path != "benchmark") {
         int status = graphCampaign(o, dir);
         rmdir(dir.c_str());
         return status;
