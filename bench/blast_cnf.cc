@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "frontend/smt2/script.h"
-#include "generator/dimacs_export.h"
-#include "generator/presets.h"
+#include "engine/dimacs_export.h"
+#include "engine/presets.h"
 #include "simplify/simplify.h"
 
 int main(int argc, char** argv) {

@@ -11,7 +11,7 @@
 
 #include "config.h"
 #include "dimacs.h"
-#include "generator/run_settings.h"
+#include "engine/run_settings.h"
 #include "solver/cadical_engine.h"
 #include "solver/statistics.h"
 

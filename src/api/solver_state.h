@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "generator/engine_context.h"
-#include "generator/run_settings.h"
-#include "generator/session_solve.h"
+#include "engine/engine_context.h"
+#include "engine/run_settings.h"
+#include "engine/session_solve.h"
 #include "terms/evaluator.h"
 #include "terms/term_store.h"
 #include "torva/torva.hpp"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "generator/run_settings.h"
+#include "engine/run_settings.h"
 
 namespace torva::driver {
 

@@ -14,7 +14,7 @@
 #include "driver/runs.h"
 #include "frontend/extended/benchmark.h"
 #include "frontend/smt2xml.h"
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 #include "terms/evaluator.h"
 
 namespace torva::driver {

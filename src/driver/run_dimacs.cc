@@ -14,7 +14,7 @@
 #include "driver/runs.h"
 #include "frontend/extended/benchmark.h"
 #include "frontend/smt2/script.h"
-#include "generator/dimacs_export.h"
+#include "engine/dimacs_export.h"
 
 namespace torva::driver {
 namespace {

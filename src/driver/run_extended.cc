@@ -9,7 +9,7 @@
 #include "driver/report.h"
 #include "driver/runs.h"
 #include "frontend/extended/benchmark.h"
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 #include "terms/evaluator.h"
 
 namespace torva::driver {

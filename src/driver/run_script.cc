@@ -18,7 +18,7 @@
 #include "driver/progress_line.h"
 #include "driver/runs.h"
 #include "frontend/smt2/script.h"
-#include "generator/session_solve.h"
+#include "engine/session_solve.h"
 
 namespace torva::driver {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "driver/options.h"
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 
 namespace torva::driver {
 

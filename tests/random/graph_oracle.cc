@@ -21,7 +21,7 @@
 
 #include "frontend/extended/benchmark.h"
 #include "frontend/smt2/script.h"
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 #include "random/prng.h"
 #include "terms/evaluator.h"
 

@@ -1,5 +1,5 @@
 // The presets. classic leaves the configuration exactly as compiled in.
-#include "generator/presets.h"
+#include "engine/presets.h"
 
 #include <cstdint>
 #include <limits>

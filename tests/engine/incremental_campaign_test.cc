@@ -22,9 +22,9 @@
 
 #include "frontend/smt2/script.h"
 #include "frontend/smt2/script_harness.h"
-#include "generator/clausal_session.h"
-#include "generator/incremental_solve.h"
-#include "generator/presets.h"
+#include "engine/clausal_session.h"
+#include "engine/incremental_solve.h"
+#include "engine/presets.h"
 #include "random/prng.h"
 #include "support/config_guard.h"
 

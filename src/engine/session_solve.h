@@ -7,9 +7,9 @@
 // that.
 #pragma once
 
-#include "generator/clausal_session.h"
-#include "generator/graph_solve.h"
-#include "generator/incremental_solve.h"
+#include "engine/clausal_session.h"
+#include "engine/graph_solve.h"
+#include "engine/incremental_solve.h"
 #include "terms/model.h"
 
 namespace torva {

@@ -13,8 +13,8 @@
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
-#include "generator/graph_solve.h"
-#include "generator/lowering.h"
+#include "engine/graph_solve.h"
+#include "engine/lowering.h"
 #include "generator/module_factory.h"
 #include "support/config_guard.h"
 #include "terms/evaluator.h"

@@ -11,7 +11,7 @@
 
 #include "config.h"
 
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 #include "solver/search_settings.h"
 
 namespace torva {

@@ -1,5 +1,5 @@
 // Reading a model of a circuit's variables back from CaDiCaL.
-#include "generator/circuit.h"
+#include "engine/circuit.h"
 
 namespace torva {
 

@@ -2,7 +2,7 @@
 // other, values round-trip through their text, the ranges are enforced at
 // both ends, and committing a configuration writes exactly the globals the
 // solver and the factory read.
-#include "generator/run_settings.h"
+#include "engine/run_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The table of run settings. Each entry reads and writes one field of a
 // RunConfig through an accessor; numbers travel as doubles, which hold every
 // 32-bit integer exactly.
-#include "generator/run_settings.h"
+#include "engine/run_settings.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,13 +5,13 @@
 // only ever a variable by a constant, learnt from a permanent assertion, so
 // the replacements hold in every scope of the generation and never form a
 // cycle.
-#include "generator/clausal_session.h"
+#include "engine/clausal_session.h"
 
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
-#include "generator/circuit.h"
+#include "engine/circuit.h"
 #include "simplify/rewriter.h"
 #include "terms/evaluator.h"
 

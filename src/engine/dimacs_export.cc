@@ -2,11 +2,11 @@
 // building-time exit on unsatisfiability switched off (an unsatisfiable
 // problem is written as the empty clause), and writes the header lines
 // "c NAME v1 v2 ..." before the clauses.
-#include "generator/dimacs_export.h"
+#include "engine/dimacs_export.h"
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
-#include "generator/lowering.h"
+#include "engine/lowering.h"
 #include "generator/module_factory.h"
 #include "solver/dimacs_writer.h"
 

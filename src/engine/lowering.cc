@@ -6,7 +6,7 @@
 // configuration builds as one-bit modules (AND, OR, XOR, NOT) are issued bit
 // by bit on wider words; the generator's adder and multiplier outputs are
 // wider than the term, which keeps their low bits.
-#include "generator/lowering.h"
+#include "engine/lowering.h"
 
 #include <algorithm>
 #include <string>

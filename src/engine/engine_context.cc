@@ -1,11 +1,11 @@
 // Swapping a session's per-thread state in and out.
-#include "generator/engine_context.h"
+#include "engine/engine_context.h"
 
 #include <utility>
 
 #include "cnf/verification_model_cnf.h"
 #include "generator/module_factory.h"
-#include "generator/run_settings.h"
+#include "engine/run_settings.h"
 
 namespace torva {
 

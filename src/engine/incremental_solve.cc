@@ -2,12 +2,12 @@
 // lowering are made and dropped together and always describe the same store
 // and generation; the solver is at level 0 between checks; every module the
 // solver holds is deleted before the solver goes away.
-#include "generator/incremental_solve.h"
+#include "engine/incremental_solve.h"
 
 #include <algorithm>
 
 #include "config.h"
-#include "generator/lowering.h"
+#include "engine/lowering.h"
 #include "generator/module_factory.h"
 #include "terms/evaluator.h"
 

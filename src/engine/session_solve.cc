@@ -1,5 +1,5 @@
 // Choosing, check by check, between solving alone and solving incrementally.
-#include "generator/session_solve.h"
+#include "engine/session_solve.h"
 
 #include <utility>
 

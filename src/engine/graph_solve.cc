@@ -4,15 +4,15 @@
 // the process (exitOnUnsatWhileBuilding is cleared while this runs and
 // restored after); every module the solver holds is deleted before the
 // solver goes away, on every path out (a wrong model included).
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 
 #include <memory>
 #include <string>
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
-#include "generator/circuit.h"
-#include "generator/lowering.h"
+#include "engine/circuit.h"
+#include "engine/lowering.h"
 #include "generator/module_factory.h"
 #include "simplify/probe.h"
 #include "solver/cadical_engine.h"

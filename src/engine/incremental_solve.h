@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "generator/graph_solve.h"
+#include "engine/graph_solve.h"
 #include "terms/model.h"
 
 class GeneratorTORVA;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "config.h"
-#include "generator/presets.h"
+#include "engine/presets.h"
 #include "simplify/simplify.h"
 
 namespace torva {
