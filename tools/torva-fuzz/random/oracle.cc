@@ -347,7 +347,7 @@ std::string describeFailure(const Case& c, const CaseOutcome& o) {
        << " pureStaticDec=" << k.pureStaticDec << " clseLength=" << k.clseLength << " randLearnt=" << k.randLearnt
        << " origDecs=" << k.origDecs << " origDecsInc=" << k.origDecsInc << " addHeur=" << k.addHeur
        << " mulHeur=" << k.mulHeur << "\n"
-       << "reproduce: torva_campaign --profile " << profileName(c.profile) << " --shape " << shapeName(c.shape)
+       << "reproduce: torva-fuzz random --profile " << profileName(c.profile) << " --shape " << shapeName(c.shape)
        << " --first " << c.seed << " --count 1 --depth " << c.depth << "\n";
     if (!o.run.modelBits.empty()) {
         os << "model:";

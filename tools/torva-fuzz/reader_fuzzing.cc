@@ -1,4 +1,4 @@
-// Mutational fuzzing of the program's readers (SMT-LIB 1 default, SMT-LIB 1
+// torva-fuzz readers, mutational fuzzing of the program's readers (SMT-LIB 1 default, SMT-LIB 1
 // --extended, SMT-LIB 2 scripts), one language per run of the driver. Every
 // input runs in its own process (errors exit and fatal reports abort by
 // design); runs are judged by the rules of fuzz/verdicts.h plus two answer
@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "fuzz/smt2_mutator.h"
 #include "fuzz/smt2_seeds.h"
 #include "fuzz/smt2_tokens.h"
@@ -779,12 +780,12 @@ int minimize(const Options& o, const std::string& work, Runner& runner, Judge& j
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runReaderFuzzing(int argc, char** argv) {
     Options o;
     if (!parseOptions(argc, argv, o)) {
-        std::cerr << "usage: torva_fuzz --binary PATH [--language smt1|smt2|extended] [--corpus DIR]...\n"
-                     "                  [--out DIR] [--seed N] [--seconds N] [--cpu-seconds N]\n"
-                     "                  [--memory-mb N] [--jobs N] [--asan] [--minimize FAULT-FILE]\n";
+        std::cerr << "usage: torva-fuzz readers --binary PATH [--language smt1|smt2|extended] [--corpus DIR]...\n"
+                     "                          [--out DIR] [--seed N] [--seconds N] [--cpu-seconds N]\n"
+                     "                          [--memory-mb N] [--jobs N] [--asan] [--minimize FAULT-FILE]\n";
         return 2;
     }
     char tmpl[] = "/tmp/torva-fuzz-XXXXXX";

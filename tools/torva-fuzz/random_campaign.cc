@@ -1,4 +1,4 @@
-// Long random-testing campaign: runs any number of seeds per configuration
+// torva-fuzz random, the random-testing campaign: runs any number of seeds per configuration
 // profile and instance shape through the differential oracle of the
 // benchmark path, or of the term-graph paths (--path), and keeps every
 // failing case in a directory (the benchmark as NAME.smt, for the graph
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "random/graph_oracle.h"
 #include "random/oracle.h"
 
@@ -42,9 +43,9 @@ bool graphPaths(const std::string& path, PathSelection& p) {
 }
 
 void usage() {
-    std::cerr << "usage: torva_campaign [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search]\n"
-                 "                      [--shape small|planted|law] [--out DIR] [--timeout SECONDS] [--depth N]\n"
-                 "                      [--path benchmark|smt2|extended|both]\n"
+    std::cerr << "usage: torva-fuzz random [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search]\n"
+                 "                         [--shape small|planted|law] [--out DIR] [--timeout SECONDS] [--depth N]\n"
+                 "                         [--path benchmark|smt2|extended|both]\n"
                  "Runs seeds FIRST .. FIRST+N-1 for every chosen profile and shape (all when not given).\n"
                  "--path: the SMT-LIB 1 benchmark path (default); the SMT-LIB 2 script or the extended SMT-LIB 1 reader\n"
                  "through the term graph; or both of those and the benchmark path where it reads the instance.\n";
@@ -138,7 +139,7 @@ int graphCampaign(const Options& o, const std::string& dir) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runRandomCampaign(int argc, char** argv) {
     Options o;
     if (!parseOptions(argc, argv, o)) {
         usage();

@@ -584,7 +584,7 @@ std::string describeGraphFailure(const GraphCase& c, const GraphOutcome& o) {
         os << "  " << p.path << ": " << verdictName(p.verdict) << (p.check.ok ? ", ok" : ", " + p.check.message) << "\n";
     os << "configuration: " << configText(o.config) << "\n"
        << "graph engine: " << engineFor(c.seed).name << "\n"
-       << "reproduce: torva_campaign --path both --profile " << profileName(c.profile) << " --shape "
+       << "reproduce: torva-fuzz random --path both --profile " << profileName(c.profile) << " --shape "
        << shapeName(c.shape) << " --first " << c.seed << " --count 1 --depth " << c.depth << "\n"
        << "SMT-LIB 2 script:\n" << o.script.text << "SMT-LIB 1 benchmark:\n" << o.generated.bench.text();
     for (const PathReport& p : o.reports)
