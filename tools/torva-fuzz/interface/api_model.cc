@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "words.h"
+
 namespace torva_api_model {
 
 namespace {
@@ -61,46 +63,17 @@ std::string withoutLets(std::string text) {
 // ---------------------------------------------------------------------------
 // Values: a bit vector is a uint64 masked to its width, a Boolean 0 or 1.
 
-uint64_t maskOf(uint32_t width) { return width >= 64 ? ~uint64_t(0) : (uint64_t(1) << width) - 1; }
-bool msb(uint64_t v, uint32_t w) { return (v >> (w - 1)) & 1; }
-uint64_t neg(uint64_t v, uint32_t w) { return (~v + 1) & maskOf(w); }
-uint64_t signExtend(uint64_t v, uint32_t from, uint32_t to) {
-    return msb(v, from) ? (v | ~maskOf(from)) & maskOf(to) : v;
-}
-int64_t asSigned(uint64_t v, uint32_t w) { return static_cast<int64_t>(signExtend(v, w, 64)); }
-uint64_t udiv(uint64_t a, uint64_t b, uint32_t w) { return b == 0 ? maskOf(w) : a / b; }
-uint64_t urem(uint64_t a, uint64_t b) { return b == 0 ? a : a % b; }
-
-uint64_t sdiv(uint64_t a, uint64_t b, uint32_t w) {
-    bool sa = msb(a, w), sb = msb(b, w);
-    uint64_t q = udiv(sa ? neg(a, w) : a, sb ? neg(b, w) : b, w);
-    return sa != sb ? neg(q, w) : q;
-}
-
-uint64_t srem(uint64_t a, uint64_t b, uint32_t w) {
-    bool sa = msb(a, w), sb = msb(b, w);
-    uint64_t r = urem(sa ? neg(a, w) : a, sb ? neg(b, w) : b);
-    return sa ? neg(r, w) : r;
-}
-
-uint64_t smod(uint64_t a, uint64_t b, uint32_t w) {
-    bool sa = msb(a, w), sb = msb(b, w);
-    uint64_t u = urem(sa ? neg(a, w) : a, sb ? neg(b, w) : b);
-    if (u == 0 || (!sa && !sb)) return u;
-    if (sa && !sb) return (neg(u, w) + b) & maskOf(w);
-    if (!sa && sb) return (u + b) & maskOf(w);
-    return neg(u, w);
-}
-
-uint64_t ashr(uint64_t a, uint64_t b, uint32_t w) {
-    if (b >= w) return msb(a, w) ? maskOf(w) : 0;
-    return static_cast<uint64_t>(asSigned(a, w) >> b) & maskOf(w);
-}
-
-uint64_t rotateLeft(uint64_t v, uint32_t k, uint32_t w) {
-    k %= w;
-    return k == 0 ? v : ((v << k) | (v >> (w - k))) & maskOf(w);
-}
+using torva_words::ashr;
+using torva_words::neg;
+using torva_words::rotateLeft;
+using torva_words::sdiv;
+using torva_words::signExtend;
+using torva_words::smod;
+using torva_words::srem;
+using torva_words::udiv;
+using torva_words::urem;
+uint64_t maskOf(uint32_t width) { return torva_words::mask(width); }
+int64_t asSigned(uint64_t v, uint32_t w) { return torva_words::toSigned(v, w); }
 
 std::string digitsOf(uint64_t v, uint32_t base, uint32_t minDigits) {
     std::string s;
@@ -380,7 +353,7 @@ uint64_t evalNode(const Node& n, const std::vector<uint64_t>& val) {
         case Kind::BV_SUB: return (at(0) - at(1)) & m;
         case Kind::BV_MUL: return fold(n, val, [m](uint64_t a, uint64_t b) { return (a * b) & m; });
         case Kind::BV_UDIV: return udiv(at(0), at(1), w);
-        case Kind::BV_UREM: return urem(at(0), at(1));
+        case Kind::BV_UREM: return urem(at(0), at(1), w);
         case Kind::BV_SDIV: return sdiv(at(0), at(1), w);
         case Kind::BV_SREM: return srem(at(0), at(1), w);
         case Kind::BV_SMOD: return smod(at(0), at(1), w);

@@ -7,27 +7,12 @@
 #include <vector>
 
 #include "random/expr.h"
+#include "words.h"
 
 namespace torva_random {
 
 // Word operations on values of width w (1 to 64) kept in the low w bits.
-namespace bv {
-uint64_t mask(unsigned w);
-bool negative(uint64_t a, unsigned w);
-int64_t toSigned(uint64_t a, unsigned w);
-uint64_t neg(uint64_t a, unsigned w);
-uint64_t udiv(uint64_t a, uint64_t b, unsigned w);
-uint64_t urem(uint64_t a, uint64_t b, unsigned w);
-uint64_t sdiv(uint64_t a, uint64_t b, unsigned w);
-uint64_t srem(uint64_t a, uint64_t b, unsigned w);
-uint64_t shl(uint64_t a, uint64_t s, unsigned w);
-uint64_t lshr(uint64_t a, uint64_t s, unsigned w);
-uint64_t ashr(uint64_t a, uint64_t s, unsigned w);
-uint64_t smod(uint64_t a, uint64_t b, unsigned w);
-uint64_t rotateLeft(uint64_t a, unsigned k, unsigned w);
-uint64_t repeat(uint64_t a, unsigned count, unsigned w);
-uint64_t signExtend(uint64_t a, unsigned from, unsigned to);
-}  // namespace bv
+namespace bv = torva_words;
 
 // One value per declaration: a bit-vector value, or 0/1 for a predicate.
 using Assignment = std::vector<uint64_t>;
