@@ -1,38 +1,16 @@
 // torva-fuzz api: the model-based tester of the C++ interface over a range
 // of seeds; every failing sequence is kept, shrunk, as a GoogleTest case.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "commands.h"
 #include "interface/api_model.h"
-
-namespace {
-
-struct Options {
-    uint64_t first = 1;
-    uint64_t count = 1000;
-    std::string out = "api-failures";
-};
-
-bool parseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string arg = argv[i], value = argv[i + 1];
-        if (arg == "--first") o.first = std::strtoull(value.c_str(), nullptr, 10);
-        else if (arg == "--count") o.count = std::strtoull(value.c_str(), nullptr, 10);
-        else if (arg == "--out") o.out = value;
-        else return false;
-    }
-    return argc % 2 == 1;
-}
-
-}  // namespace
+#include "seed_range.h"
 
 int runApiCampaign(int argc, char** argv) {
-    Options o;
-    if (!parseOptions(argc, argv, o)) {
+    SeedRange o{1, 1000, "api-failures"};
+    if (!parseSeedRange(argc, argv, o)) {
         std::fputs("usage: torva-fuzz api [--first SEED] [--count N] [--out DIR]\n"
                    "Runs the call sequences of seeds FIRST .. FIRST+N-1; a failing one is written to\n"
                    "DIR/api-failure-SEED.cc as a GoogleTest case (the directory must exist).\n",

@@ -6,6 +6,8 @@
 // Random instances of every profile and shape, decided through the chosen
 // paths and checked against the reference evaluator and enumeration.
 int runRandomCampaign(int argc, char** argv);
+// Random incremental sessions, by an incremental solver and by enumeration.
+int runSessionCampaign(int argc, char** argv);
 // Random call sequences of the C++ interface against a model of the solver.
 int runApiCampaign(int argc, char** argv);
 // Mutated inputs of one language run through a torva binary, each judged

@@ -14,6 +14,9 @@ void usage(FILE* out) {
         "            shape, decided by the solver library through the benchmark path or\n"
         "            the term-graph paths, every answer and model checked against a\n"
         "            reference evaluator and enumeration; failing cases are kept\n"
+        "  sessions  random SMT-LIB 2 sessions (push/pop, facts, assumptions, values,\n"
+        "            cores, reset-assertions) through an incremental solver of every\n"
+        "            kind, each answer against enumeration, each core re-checked\n"
         "  api       random call sequences of the C++ interface (terms, scopes, checks,\n"
         "            assumptions, values, cores, options, misuse) against a model of the\n"
         "            solver with brute force; failing sequences are kept, shrunk, as\n"
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
         return argc < 2 ? 2 : 0;
     }
     if (!std::strcmp(argv[1], "random")) return runRandomCampaign(argc - 1, argv + 1);
+    if (!std::strcmp(argv[1], "sessions")) return runSessionCampaign(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "api")) return runApiCampaign(argc - 1, argv + 1);
     if (!std::strcmp(argv[1], "readers")) return runReaderFuzzing(argc - 1, argv + 1);
     std::fprintf(stderr, "torva-fuzz: unknown command '%s'\n", argv[1]);

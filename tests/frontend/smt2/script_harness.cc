@@ -10,34 +10,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "terms/evaluator.h"
+#include "sessions/enumeration.h"
 
 namespace torva::smt2::testing {
 namespace {
-
-std::vector<terms::TermId> freeVariables(const terms::TermStore& store, const std::vector<terms::TermId>& roots) {
-    std::vector<char> seen(store.size(), 0);
-    std::vector<terms::TermId> stack(roots.begin(), roots.end()), variables;
-    while (!stack.empty()) {
-        terms::TermId t = stack.back();
-        stack.pop_back();
-        if (seen[t]) continue;
-        seen[t] = 1;
-        if (store.kind(t) == terms::Kind::Variable) variables.push_back(t);
-        for (uint32_t i = 0; i < store.numArgs(t); i++) stack.push_back(store.arg(t, i));
-    }
-    std::sort(variables.begin(), variables.end());
-    return variables;
-}
-
-std::string readAll(std::FILE* f) {
-    std::rewind(f);
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    return text;
-}
 
 // False once the reader has closed its end.
 bool writeAll(int fd, const char* data, size_t size) {
@@ -53,7 +29,7 @@ bool writeAll(int fd, const char* data, size_t size) {
 ScriptRun runFromFd(int fd, const terms::CheckFunction& check) {
     std::FILE* out = std::tmpfile();
     int status = runScript(fd, check, out);
-    ScriptRun run{readAll(out), status};
+    ScriptRun run{torva_sessions::readAll(out), status};
     std::fclose(out);
     return run;
 }
@@ -61,35 +37,7 @@ ScriptRun runFromFd(int fd, const terms::CheckFunction& check) {
 }  // namespace
 
 terms::CheckOutcome enumerate(terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
-    std::vector<terms::TermId> variables = freeVariables(store, assertions);
-    uint32_t bits = 0;
-    for (terms::TermId v : variables) bits += store.sort(v) == terms::kBool ? 1 : store.width(v);
-    terms::CheckOutcome outcome;
-    if (bits > 16) {
-        outcome.reason = "too-many-bits";
-        return outcome;
-    }
-    terms::Evaluator evaluator(store);
-    for (uint32_t a = 0; a < (1u << bits); a++) {
-        terms::Model model;
-        uint32_t rest = a;
-        for (terms::TermId v : variables) {
-            uint32_t width = store.sort(v) == terms::kBool ? 1 : store.width(v);
-            mpz_class value(rest & ((1u << width) - 1));
-            rest >>= width;
-            evaluator.assign(v, value);
-            model.values.emplace_back(v, value);
-        }
-        bool all = true;
-        for (terms::TermId t : assertions) all = all && evaluator.value(t) != 0;
-        if (all) {
-            outcome.answer = terms::Answer::Sat;
-            outcome.model = std::move(model);
-            return outcome;
-        }
-    }
-    outcome.answer = terms::Answer::Unsat;
-    return outcome;
+    return torva_sessions::enumerate(store, assertions);
 }
 
 ScriptRun runScriptText(const std::string& script, int& checks) {
@@ -107,18 +55,8 @@ ScriptRun runScriptText(const std::string& script, int& checks) {
 }
 
 ScriptRun runContinued(const std::string& script, const terms::QueryFunction& check) {
-    std::FILE* in = std::tmpfile();
-    std::fwrite(script.data(), 1, script.size(), in);
-    std::fflush(in);
-    std::rewind(in);
-    std::FILE* out = std::tmpfile();
-    Script session(check, out);
-    session.setErrorBehavior(ErrorBehavior::ContinuedExecution);
-    int status = session.run(fileno(in));
-    ScriptRun run{readAll(out), status};
-    std::fclose(out);
-    std::fclose(in);
-    return run;
+    torva_sessions::ScriptRun run = torva_sessions::runContinued(script, check);
+    return {run.output, run.status};
 }
 
 ScriptRun runScriptText(const std::string& script) {
