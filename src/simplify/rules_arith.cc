@@ -38,6 +38,24 @@ TermId normaliseSum(Rewriter& rw, Node& node) {
     return buildLinear(rw, sum);
 }
 
+// (a /u b) * b => a - (a %u b): the product is the dividend less the
+// remainder, and the division that yields the quotient yields the
+// remainder too, so no multiplier is left.
+TermId quotientTimesDivisor(Rewriter& rw, const std::vector<TermId>& factors, const mpz_class& coefficient,
+                            uint32_t w) {
+    const terms::TermStore& s = rw.store();
+    if (factors.size() != 2) return kKeep;
+    for (size_t i = 0; i < 2; i++) {
+        TermId quotient = factors[i], divisor = factors[1 - i];
+        if (s.kind(quotient) != Kind::BvUdiv || s.arg(quotient, 1) != divisor) continue;
+        rw.fired(RuleId::MulQuotientByDivisor);
+        TermId dividend = s.arg(quotient, 0);
+        TermId difference = rw.mk(Kind::BvSub, {dividend, rw.mk(Kind::BvUrem, {dividend, divisor})});
+        return coefficient == 1 ? difference : rw.mk(Kind::BvMul, {rw.bvConst(w, coefficient), difference});
+    }
+    return kKeep;
+}
+
 TermId rewriteMul(Rewriter& rw, Node& node) {
     const terms::TermStore& s = rw.store();
     uint32_t w = s.width(node.args[0]);
@@ -59,6 +77,8 @@ TermId rewriteMul(Rewriter& rw, Node& node) {
         return rw.zero(w);
     }
     std::sort(factors.begin(), factors.end());
+    TermId remainderForm = quotientTimesDivisor(rw, factors, coefficient, w);
+    if (remainderForm != kKeep) return remainderForm;
     TermId product = factors.size() == 1 ? factors[0] : rw.store().mk(Kind::BvMul, factors);
     if (rw.settings().linear) {
         LinearSum sum;

@@ -324,6 +324,15 @@ void buildInstances(RuleId rule, InstanceBuilder& b) {
             b.add(K::BvMul, {b.mk(K::BvMul, {b.c(3), b.x}), b.mk(K::BvMul, {b.y, b.x})});
             b.add(K::BvMul, {b.x, b.y});
             return;
+        case RuleId::MulQuotientByDivisor: {
+            TermId quotient = b.mk(K::BvUdiv, {b.x, b.y});
+            b.add(K::BvMul, {quotient, b.y});
+            b.add(K::BvMul, {b.y, quotient});
+            b.add(K::BvMul, {b.c(3), quotient, b.y});
+            b.add(K::BvMul, {quotient, b.x});  // a near miss: not the divisor
+            b.add(K::BvMul, {b.mk(K::BvUdiv, {b.x, b.c(0)}), b.c(0)});
+            return;
+        }
         case RuleId::DivByOne: byConstants(b, {K::BvUdiv, K::BvUrem, K::BvSdiv, K::BvSrem, K::BvSmod}); return;
         case RuleId::DivByZero:
             for (Kind k : {K::BvUdiv, K::BvUrem, K::BvSdiv, K::BvSrem, K::BvSmod})
