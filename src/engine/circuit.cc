@@ -1,7 +1,28 @@
-// Reading a model of a circuit's variables back from CaDiCaL.
+// Searching a circuit and reading a model of its variables back from CaDiCaL.
 #include "engine/circuit.h"
 
 namespace torva {
+
+void Circuit::assertTrue(terms::TermId t) {
+    int literal = blaster.bits(t)[0];
+    backend.addClause(&literal, 1);
+}
+
+terms::CheckOutcome Circuit::search(const std::vector<int>& assumptions, uint64_t conflictLimit,
+                                    const std::function<bool()>& interrupt) {
+    bool interrupted = false;
+    uint64_t conflictsBefore = backend.conflicts();
+    lbool status = backend.solve(assumptions, {conflictLimit, interrupt}, interrupted);
+    terms::CheckOutcome outcome;
+    outcome.conflicts = backend.conflicts() - conflictsBefore;
+    outcome.satVariables = static_cast<uint64_t>(backend.vars());
+    outcome.satClauses = static_cast<uint64_t>(backend.clauses());
+    if (status == l_Undef)
+        outcome.reason = interrupted ? "interrupted" : "resourceout";
+    else
+        outcome.answer = status == l_True ? terms::Answer::Sat : terms::Answer::Unsat;
+    return outcome;
+}
 
 terms::Model Circuit::readModel() {
     terms::Model model;

@@ -5,6 +5,10 @@
 // of the circuit.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <vector>
+
 #include "cnf/gates.h"
 #include "cnf/word_blaster.h"
 #include "solver/cadical_engine.h"
@@ -28,6 +32,15 @@ struct Circuit {
     Circuit(const Circuit&) = delete;
     Circuit& operator=(const Circuit&) = delete;
 
+    // The Boolean term t holds: its literal becomes a unit clause.
+    void assertTrue(terms::TermId t);
+    // One search under the assumptions, within at most conflictLimit
+    // conflicts (0: no limit) and until interrupt() asks to stop: the answer
+    // (unknown with the reason "resourceout" or "interrupted" when a limit
+    // stopped it), the conflicts of this search and what CaDiCaL holds. The
+    // model and the core are left to the caller.
+    terms::CheckOutcome search(const std::vector<int>& assumptions, uint64_t conflictLimit,
+                               const std::function<bool()>& interrupt);
     // After a satisfiable search: the value of every variable blasted so
     // far, read from its bits alone.
     terms::Model readModel();

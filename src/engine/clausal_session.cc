@@ -90,8 +90,7 @@ void ClausalSession::retireOutgrownCircuit() {
 
 void ClausalSession::assertPermanent(TermId assertion) {
     TermId normal = state_->rewriter ? state_->rewriter->rewrite(assertion) : assertion;
-    int lit = state_->circuit->blaster.bits(normal)[0];
-    state_->circuit->backend.addClause(&lit, 1);
+    state_->circuit->assertTrue(normal);
     if (state_->rewriter) learnFixedValue(normal);
 }
 
@@ -205,24 +204,12 @@ CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& qu
     }
     if (st.liveGates == 0) st.liveGates = c.gates.stats().gates;
     if (options_.beforeSolve) options_.beforeSolve();
-    CadicalBackend::Limits limits{options_.conflictLimit, options_.interrupt};
-    bool interrupted = false;
-    uint64_t conflictsBefore = c.backend.conflicts();
-    lbool status = c.backend.solve(assumed, limits, interrupted);
-    CheckOutcome outcome;
-    outcome.conflicts = c.backend.conflicts() - conflictsBefore;
-    outcome.satVariables = static_cast<uint64_t>(c.backend.vars());
-    outcome.satClauses = static_cast<uint64_t>(c.backend.clauses());
-    if (status == l_Undef) {
-        outcome.reason = interrupted ? "interrupted" : "resourceout";
-        return outcome;
-    }
-    if (status == l_False) {
-        outcome.answer = terms::Answer::Unsat;
+    CheckOutcome outcome = c.search(assumed, options_.conflictLimit, options_.interrupt);
+    if (outcome.answer == terms::Answer::Unknown) return outcome;
+    if (outcome.answer == terms::Answer::Unsat) {
         nameCore(items, query.permanent, outcome);
         return outcome;
     }
-    outcome.answer = terms::Answer::Sat;
     outcome.model = c.readModel();
     for (const auto& [variable, value] : outcome.model.values) st.evaluator.assign(variable, value);
     checkModel(st.evaluator, query.assertions);

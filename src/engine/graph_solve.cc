@@ -107,24 +107,11 @@ terms::Model checkedModel(const terms::TermStore& store, const std::vector<TermI
 // CaDiCaL alone.
 CheckOutcome solveOnCircuit(const terms::TermStore& store, const std::vector<TermId>& assertions,
                             const Problem& problem, const GraphSolveOptions& options) {
-    CheckOutcome outcome;
     Circuit circuit(store);
-    for (TermId assertion : problem.assertions) {
-        int literal = circuit.blaster.bits(assertion)[0];
-        circuit.backend.addClause(&literal, 1);
-    }
+    for (TermId assertion : problem.assertions) circuit.assertTrue(assertion);
     if (options.beforeSolve) options.beforeSolve();
-    bool interrupted = false;
-    lbool status = circuit.backend.solve({}, {options.conflictLimit, options.interrupt}, interrupted);
-    outcome.conflicts = circuit.backend.conflicts();
-    outcome.satVariables = static_cast<uint64_t>(circuit.backend.vars());
-    outcome.satClauses = static_cast<uint64_t>(circuit.backend.clauses());
-    if (status == l_Undef) {
-        outcome.reason = interrupted ? "interrupted" : "resourceout";
-        return outcome;
-    }
-    outcome.answer = status == l_True ? Answer::Sat : Answer::Unsat;
-    if (status == l_True) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
+    CheckOutcome outcome = circuit.search({}, options.conflictLimit, options.interrupt);
+    if (outcome.answer == Answer::Sat) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
     return outcome;
 }
 

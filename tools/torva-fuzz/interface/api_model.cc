@@ -64,16 +64,16 @@ std::string withoutLets(std::string text) {
 // Values: a bit vector is a uint64 masked to its width, a Boolean 0 or 1.
 
 using torva_words::ashr;
+using torva_words::mask;
 using torva_words::neg;
 using torva_words::rotateLeft;
 using torva_words::sdiv;
 using torva_words::signExtend;
 using torva_words::smod;
 using torva_words::srem;
+using torva_words::toSigned;
 using torva_words::udiv;
 using torva_words::urem;
-uint64_t maskOf(uint32_t width) { return torva_words::mask(width); }
-int64_t asSigned(uint64_t v, uint32_t w) { return torva_words::toSigned(v, w); }
 
 std::string digitsOf(uint64_t v, uint32_t base, uint32_t minDigits) {
     std::string s;
@@ -211,7 +211,7 @@ Term makeTerm(Solver& s, const Call& c, const std::vector<Term>& a) {
 Term makeValue(Solver& s, const Call& c) {
     if (c.width == 0) return c.variant == 0 ? (c.number ? s.mkTrue() : s.mkFalse()) : s.mkBoolean(c.number != 0);
     switch (c.variant) {
-        case 1: return s.mkBvValueInt64(c.width, asSigned(c.number, c.width));
+        case 1: return s.mkBvValueInt64(c.width, toSigned(c.number, c.width));
         case 2: return s.mkBvValue(c.width, digitsOf(c.number, c.indices[0], 1), c.indices[0]);
         case 3: return c.number == 0 ? s.mkBvZero(c.width) : s.mkBvOne(c.width);
         default: return s.mkBvValue(c.width, c.number);
@@ -303,15 +303,15 @@ template <class Op2>
 uint64_t fold(const Node& n, const std::vector<uint64_t>& val, Op2 op) {
     uint64_t r = val[n.call.args[0]];
     for (size_t i = 1; i < n.call.args.size(); ++i) r = op(r, val[n.call.args[i]]);
-    return r & maskOf(std::max<uint32_t>(n.width, 1));
+    return r & mask(std::max<uint32_t>(n.width, 1));
 }
 
 uint64_t evalNode(const Node& n, const std::vector<uint64_t>& val) {
     const Call& c = n.call;
     auto at = [&](size_t i) { return val[c.args[i]]; };
     const uint32_t w = n.argWidths.empty() ? 0 : n.argWidths[0];
-    const uint64_t m = maskOf(n.width);
-    auto s = [w](uint64_t v) { return asSigned(v, w); };
+    const uint64_t m = mask(n.width);
+    auto s = [w](uint64_t v) { return toSigned(v, w); };
     switch (c.kind) {
         case Kind::NOT: return !at(0);
         case Kind::AND: return fold(n, val, [](uint64_t a, uint64_t b) { return a & b; });
@@ -426,7 +426,7 @@ uint64_t readValue(Solver& s, const Term& t, uint32_t width, uint32_t how) {
     switch (how % 4) {
         case 1: {
             uint64_t v = s.getValueUint64(t);
-            if (v > maskOf(width == 0 ? 1 : width)) fail("value", what + " as uint64 is too wide");
+            if (v > mask(width == 0 ? 1 : width)) fail("value", what + " as uint64 is too wide");
             return v;
         }
         case 2: {
@@ -709,7 +709,7 @@ private:
         for (uint64_t a = 0; a < (uint64_t(1) << bits); ++a) {
             uint64_t rest = a;
             for (int v : vars) {
-                val[v] = rest & maskOf(bitsOf(v));
+                val[v] = rest & mask(bitsOf(v));
                 rest >>= bitsOf(v);
             }
             evaluate(order, val);
@@ -1039,7 +1039,7 @@ private:
     int value(uint32_t width, std::vector<Call>& out) {
         Call c = simple(Op::MkValue);
         c.width = width;
-        const uint64_t m = maskOf(width == 0 ? 1 : width);
+        const uint64_t m = mask(width == 0 ? 1 : width);
         const uint64_t special[] = {0, 1, m, m >> 1, (m >> 1) + 1};
         c.number = (chance(0.5) ? special[below(5)] : rng_()) & m;
         c.variant = below(width == 0 ? 2 : c.number <= 1 ? 4 : 3);
@@ -1430,7 +1430,7 @@ std::string valueExpression(const Call& c) {
         return std::string("s.mkBoolean(") + (c.number ? "true" : "false") + ")";
     }
     switch (c.variant) {
-        case 1: return "s.mkBvValueInt64(" + w + ", " + std::to_string(asSigned(c.number, c.width)) + "LL)";
+        case 1: return "s.mkBvValueInt64(" + w + ", " + std::to_string(toSigned(c.number, c.width)) + "LL)";
         case 2:
             return "s.mkBvValue(" + w + ", std::string(" + quoted(digitsOf(c.number, c.indices[0], 1)) + "), " +
                    std::to_string(c.indices[0]) + ")";
