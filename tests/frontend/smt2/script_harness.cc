@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "sessions/enumeration.h"
 
 namespace torva::smt2::testing {
 namespace {
@@ -36,10 +35,6 @@ ScriptRun runFromFd(int fd, const terms::CheckFunction& check) {
 
 }  // namespace
 
-terms::CheckOutcome enumerate(terms::TermStore& store, const std::vector<terms::TermId>& assertions) {
-    return torva_sessions::enumerate(store, assertions);
-}
-
 ScriptRun runScriptText(const std::string& script, int& checks) {
     std::FILE* in = std::tmpfile();
     std::fwrite(script.data(), 1, script.size(), in);
@@ -52,11 +47,6 @@ ScriptRun runScriptText(const std::string& script, int& checks) {
     ScriptRun run = runFromFd(fileno(in), check);
     std::fclose(in);
     return run;
-}
-
-ScriptRun runContinued(const std::string& script, const terms::QueryFunction& check) {
-    torva_sessions::ScriptRun run = torva_sessions::runContinued(script, check);
-    return {run.output, run.status};
 }
 
 ScriptRun runScriptText(const std::string& script) {

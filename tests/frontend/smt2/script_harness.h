@@ -8,21 +8,17 @@
 #include <vector>
 
 #include "frontend/smt2/script.h"
+#include "sessions/enumeration.h"
 #include "terms/model.h"
 #include "terms/term_store.h"
 
 namespace torva::smt2::testing {
 
-// Decides the assertions by enumerating every assignment of their variables
-// in ascending id order, the lowest variable in the lowest bits; Sat comes
-// with the first satisfying assignment. More than 16 free bits: Unknown with
-// the reason "too-many-bits".
-terms::CheckOutcome enumerate(terms::TermStore& store, const std::vector<terms::TermId>& assertions);
-
-struct ScriptRun {
-    std::string output;
-    int status;
-};
+// The enumerating check function and the runner with continued execution
+// of torva-fuzz sessions, under the names the reader's tests use.
+using torva_sessions::enumerate;
+using torva_sessions::runContinued;
+using torva_sessions::ScriptRun;
 
 // The script read from a file.
 ScriptRun runScriptText(const std::string& script);
@@ -41,9 +37,6 @@ void expectRuns(const std::vector<Case>& cases);
 
 // The same, counting the calls of the check function.
 ScriptRun runScriptText(const std::string& script, int& checks);
-// The script run with continued execution (errors answered, the session
-// going on) against a query function.
-ScriptRun runContinued(const std::string& script, const terms::QueryFunction& check);
 // The script written into a pipe in pieces of at most `piece` bytes by
 // another thread.
 ScriptRun runScriptThroughPipe(const std::string& script, size_t piece);
