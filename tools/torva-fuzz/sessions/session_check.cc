@@ -1,17 +1,18 @@
-// The random sessions and their two runs. Invariant: the run configuration
-// a variant sets is restored after it, so sessions do not depend on each
-// other.
+// The random sessions and their two runs. Invariant: each session runs in
+// an engine context of its own (its preset's configuration, fresh module
+// tables and counters), so sessions do not depend on each other or change
+// what the caller's thread holds.
 #include "sessions/session_check.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "cnf/verification_model_cnf.h"
-#include "config.h"
 #include "engine/clausal_session.h"
+#include "engine/engine_context.h"
 #include "engine/incremental_solve.h"
 #include "engine/presets.h"
+#include "engine/run_settings.h"
 #include "random/prng.h"
 #include "sessions/enumeration.h"
 
@@ -215,24 +216,6 @@ using torva::ClausalSession;
 using torva::Engine;
 using torva::Preset;
 
-// The split of operations into modules and clauses and the encoder's
-// adder and multiplier counters, restored on the way out.
-class RunConfigGuard {
-public:
-    RunConfigGuard() : split_(toClses), adds_(addCounter), muls_(mulCounter) {}
-    ~RunConfigGuard() {
-        toClses = split_;
-        addCounter = adds_;
-        mulCounter = muls_;
-    }
-    RunConfigGuard(const RunConfigGuard&) = delete;
-    RunConfigGuard& operator=(const RunConfigGuard&) = delete;
-
-private:
-    ToClauses split_;
-    unsigned int adds_, muls_;
-};
-
 const Variant kVariants[] = {
     {"classic search", Preset::Classic, Engine::Core, false, 0},
     {"present-day search", Preset::Clauses, Engine::Core, false, 0},
@@ -246,9 +229,11 @@ const Variant kVariants[] = {
 
 SessionVerdict checkSession(uint64_t seed) {
     const Variant& variant = kVariants[seed % (sizeof kVariants / sizeof kVariants[0])];
-    RunConfigGuard guard;
+    torva::RunConfig config = torva::presetConfig(variant.preset);
+    torva::EngineContext context(config);
+    torva::ActiveContext active(context);
     torva::GraphSolveOptions options;
-    options.search = torva::applyPreset(variant.preset, toClses).search;
+    options.search = config.choice.search;
     options.engine = variant.engine;
     torva::simplify::SimplifySettings rewriting;
     options.simplify = variant.rewrite ? &rewriting : nullptr;
