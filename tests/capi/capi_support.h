@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,7 @@ public:
 
     torva_sort bvSort(uint32_t width) const {
         torva_sort sort{};
-        ok(torva_mk_bv_sort(solver_, width, &sort));
-        return sort;
-    }
-    torva_sort boolSort() const {
-        torva_sort sort{};
-        ok(torva_mk_bool_sort(solver_, &sort));
+        ok(width == 0 ? torva_mk_bool_sort(solver_, &sort) : torva_mk_bv_sort(solver_, width, &sort));
         return sort;
     }
     torva_term bv(uint32_t width, uint64_t value) const {
@@ -41,16 +37,13 @@ public:
         ok(torva_mk_bv_value_uint64(solver_, width, value, &term));
         return term;
     }
+    // A new constant of the width, Boolean for width 0.
     torva_term var(uint32_t width, const char* name) const {
         torva_term term{};
         ok(torva_mk_const(solver_, bvSort(width), name, &term));
         return term;
     }
-    torva_term boolVar(const char* name) const {
-        torva_term term{};
-        ok(torva_mk_const(solver_, boolSort(), name, &term));
-        return term;
-    }
+    torva_term boolVar(const char* name) const { return var(0, name); }
     torva_term op(torva_kind kind, const std::vector<torva_term>& args,
                   const std::vector<uint32_t>& indices = {}) const {
         torva_term term{};
@@ -68,37 +61,24 @@ public:
         ok(torva_get_value_uint64(solver_, term, &value));
         return value;
     }
-    std::string reasonUnknown() const {
-        const char* reason = "";
-        ok(torva_get_reason_unknown(solver_, &reason));
-        return reason;
-    }
     uint32_t scopeLevel() const {
         uint32_t level = 0;
         ok(torva_get_scope_level(solver_, &level));
         return level;
     }
-    std::vector<uint64_t> unsatCoreIds() const {
+    // The ids of the terms a list call (the core, the unsat assumptions, the
+    // assertions) hands out.
+    std::multiset<uint64_t> ids(torva_status (*list)(torva_solver*, const torva_term**, size_t*)) const {
         const torva_term* terms = nullptr;
         size_t count = 0;
-        ok(torva_get_unsat_core(solver_, &terms, &count));
-        return ids(terms, count);
-    }
-    std::vector<uint64_t> unsatAssumptionIds() const {
-        const torva_term* terms = nullptr;
-        size_t count = 0;
-        ok(torva_get_unsat_assumptions(solver_, &terms, &count));
-        return ids(terms, count);
-    }
-
-private:
-    static std::vector<uint64_t> ids(const torva_term* terms, size_t count) {
-        std::vector<uint64_t> result;
+        ok(list(solver_, &terms, &count));
+        std::multiset<uint64_t> result;
         for (size_t i = 0; i < count; ++i)
-            result.push_back(terms[i].id);
+            result.insert(terms[i].id);
         return result;
     }
 
+private:
     torva_solver* solver_ = nullptr;
 };
 

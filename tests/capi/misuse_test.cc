@@ -1,6 +1,7 @@
-// Misuse of the C interface: each is reported by a status and a message,
-// leaves the out-parameters and the solver as they were, and a following
-// check still answers correctly.
+// Misuse of the C interface: every entry point refuses a NULL handle and
+// works on a valid one; every other misuse is reported by its status and a
+// message, writes none of the out-parameters, and leaves the solver
+// answering correctly.
 #include <functional>
 #include <string>
 #include <utility>
@@ -21,109 +22,121 @@ void expectStillUsable(const Session& s) {
     s.ok(torva_pop(s.get(), 1));
 }
 
-// Expects a failed call: the status, a message containing part, and the
-// sentinel term it was to write unchanged.
-void expectRejected(const Session& s, torva_status status, torva_status expected, const std::string& part,
-                    const torva_term& untouched = torva_term{77}) {
-    EXPECT_EQ(status, expected) << torva_status_name(status) << ": " << s.error();
-    EXPECT_NE(s.error().find(part), std::string::npos) << s.error();
-    EXPECT_EQ(untouched.id, 77u);
-}
-
-TEST(CApiMisuse, TermsAndSortsAreChecked) {
-    Session s, other;
-    torva_term x = s.var(8, "x");
-    torva_term foreign = other.var(8, "y");
-    torva_term out{77};
-    torva_term args[2] = {x, foreign};
-    expectRejected(s, torva_mk_term(s.get(), TORVA_KIND_BV_ADD, 2, args, 0, nullptr, &out), TORVA_ERROR,
-                   "another solver", out);
-    expectRejected(s, torva_assert(s.get(), other.op(TORVA_KIND_EQUAL, {foreign, other.bv(8, 1)})), TORVA_ERROR,
-                   "another solver");
-    expectRejected(s, torva_assert(s.get(), torva_term{}), TORVA_ERROR, "null");
-    torva_term madeUp{x.id + 1000};
+// The out-parameters of the misused calls, holding values that no call
+// writes; a refused call must leave them so.
+struct Outs {
+    torva_term term{77};
+    torva_sort sort{77};
     const char* text = "unchanged";
-    expectRejected(s, torva_term_to_string(s.get(), madeUp, &text), TORVA_ERROR, "not a term");
-    EXPECT_STREQ(text, "unchanged");
-
-    torva_term narrow = s.var(4, "n");
-    args[1] = narrow;
-    expectRejected(s, torva_mk_term(s.get(), TORVA_KIND_BV_ADD, 2, args, 0, nullptr, &out), TORVA_ERROR, "", out);
-    uint32_t outOfRange[2] = {8, 0};
-    expectRejected(s, torva_mk_term(s.get(), TORVA_KIND_BV_EXTRACT, 1, &x, 2, outOfRange, &out), TORVA_ERROR, "",
-                   out);
-    uint32_t reversed[2] = {2, 5};
-    expectRejected(s, torva_mk_term(s.get(), TORVA_KIND_BV_EXTRACT, 1, &x, 2, reversed, &out), TORVA_ERROR, "", out);
-    expectRejected(s, torva_mk_term(s.get(), static_cast<torva_kind>(99), 1, &x, 0, nullptr, &out), TORVA_ERROR,
-                   "kind", out);
-    expectRejected(s, torva_mk_term(s.get(), TORVA_KIND_BV_NOT, 1, nullptr, 0, nullptr, &out), TORVA_NULL_ARGUMENT,
-                   "args", out);
-    expectRejected(s, torva_mk_const(s.get(), torva_sort{}, "z", &out), TORVA_ERROR, "sort", out);
-    expectRejected(s, torva_mk_bv_value_uint64(s.get(), 4, 16, &out), TORVA_ERROR, "", out);
-    expectRejected(s, torva_mk_bv_value_string(s.get(), 8, "12", 7, &out), TORVA_ERROR, "", out);
-    expectRejected(s, torva_mk_bv_value_string(s.get(), 8, "1z", 16, &out), TORVA_ERROR, "", out);
-    torva_sort sort{};
-    EXPECT_EQ(torva_mk_bv_sort(s.get(), 0, &sort), TORVA_ERROR);
-    EXPECT_EQ(sort.code, 0u);
-    uint32_t width = 99;
-    EXPECT_EQ(torva_term_get_bv_width(s.get(), s.boolVar("b"), &width), TORVA_ERROR);
-    EXPECT_EQ(width, 99u);
-    expectRejected(s, torva_term_get_child(s.get(), x, 0, &out), TORVA_ERROR, "", out);
-    expectRejected(s, torva_assert(s.get(), x), TORVA_ERROR, "");
+    uint64_t value = 77;
+    uint32_t width = 77;
     torva_result result = TORVA_SAT;
-    EXPECT_EQ(torva_check_sat_assuming(s.get(), 1, &x, &result), TORVA_ERROR);
-    EXPECT_EQ(result, TORVA_SAT);
-    EXPECT_NE(s.error().find("torva_check_sat_assuming"), std::string::npos) << s.error();
+    const torva_term* terms = nullptr;
+    size_t count = 77;
 
-    const torva_term* assertions = nullptr;
-    size_t count = 9;
-    s.ok(torva_get_assertions(s.get(), &assertions, &count));
-    EXPECT_EQ(count, 0u) << "no rejected assertion was kept";
-    expectStillUsable(s);
-    expectStillUsable(other);
+    bool untouched() const {
+        return term.id == 77 && sort.code == 77 && std::string(text) == "unchanged" && value == 77 && width == 77 &&
+               result == TORVA_SAT && terms == nullptr && count == 77;
+    }
+};
+
+struct Misuse {
+    torva_status status;
+    const char* fragment;  // of the message
+    std::function<torva_status()> call;
+};
+
+void expectRefused(const Session& s, const Outs& outs, const std::vector<Misuse>& misuses) {
+    for (const Misuse& m : misuses) {
+        torva_status status = m.call();
+        EXPECT_EQ(status, m.status) << m.fragment << ": " << torva_status_name(status) << ": " << s.error();
+        EXPECT_NE(s.error().find(m.fragment), std::string::npos) << s.error();
+        EXPECT_TRUE(outs.untouched()) << m.fragment;
+    }
 }
 
-TEST(CApiMisuse, AnswersAreAskedForInTheirState) {
-    Session s;
-    torva_term x = s.var(8, "x");
-    uint64_t value = 5;
-    expectRejected(s, torva_get_value_uint64(s.get(), x, &value), TORVA_ERROR, "");
-    EXPECT_EQ(value, 5u) << "no check yet";
+TEST(CApiMisuse, EachMisuseHasItsStatusAndMessageAndWritesNothing) {
+    Session s, other;
+    torva_term x = s.var(8, "x"), narrow = s.var(4, "n"), b = s.boolVar("b"), wide = s.var(72, "wide");
+    torva_term foreign = other.var(8, "y"), foreignFormula = other.boolVar("c");
+    torva_sort byte = s.bvSort(8);
+    const torva_term withForeign[2] = {x, foreign}, withNarrow[2] = {x, narrow};
+    const uint32_t outOfRange[2] = {8, 0};
+    const torva_kind noKind = static_cast<torva_kind>(99);
+    Outs o;
+    torva_solver* h = s.get();
+    expectRefused(s, o, {
+        // before any check
+        {TORVA_ERROR, "no model", [&] { return torva_get_value_uint64(h, x, &o.value); }},
+        {TORVA_ERROR, "did not answer unknown", [&] { return torva_get_reason_unknown(h, &o.text); }},
+        // terms and sorts
+        {TORVA_ERROR, "another solver",
+         [&] { return torva_mk_term(h, TORVA_KIND_BV_ADD, 2, withForeign, 0, nullptr, &o.term); }},
+        {TORVA_ERROR, "another solver", [&] { return torva_assert(h, foreignFormula); }},
+        {TORVA_ERROR, "null", [&] { return torva_assert(h, torva_term{}); }},
+        {TORVA_ERROR, "not a term", [&] { return torva_term_to_string(h, torva_term{x.id + 1000}, &o.text); }},
+        {TORVA_ERROR, "", [&] { return torva_mk_term(h, TORVA_KIND_BV_ADD, 2, withNarrow, 0, nullptr, &o.term); }},
+        {TORVA_ERROR, "", [&] { return torva_mk_term(h, TORVA_KIND_BV_EXTRACT, 1, &x, 2, outOfRange, &o.term); }},
+        {TORVA_ERROR, "kind", [&] { return torva_mk_term(h, noKind, 1, &x, 0, nullptr, &o.term); }},
+        {TORVA_ERROR, "sort", [&] { return torva_mk_const(h, torva_sort{}, "z", &o.term); }},
+        {TORVA_ERROR, "", [&] { return torva_mk_bv_value_uint64(h, 4, 16, &o.term); }},
+        {TORVA_ERROR, "", [&] { return torva_mk_bv_value_string(h, 8, "12", 7, &o.term); }},
+        {TORVA_ERROR, "", [&] { return torva_mk_bv_sort(h, 0, &o.sort); }},
+        {TORVA_ERROR, "", [&] { return torva_term_get_bv_width(h, b, &o.width); }},
+        {TORVA_ERROR, "", [&] { return torva_term_get_child(h, x, 0, &o.term); }},
+        {TORVA_ERROR, "", [&] { return torva_assert(h, x); }},
+        {TORVA_ERROR, "torva_check_sat_assuming", [&] { return torva_check_sat_assuming(h, 1, &x, &o.result); }},
+        // options
+        {TORVA_ERROR, "no-such-key", [&] { return torva_set_option(h, "no-such-key", "1"); }},
+        {TORVA_ERROR, "no-such-key", [&] { return torva_get_option(h, "no-such-key", &o.text); }},
+        {TORVA_ERROR, "produce-unsat-cores", [&] { return torva_set_option(h, "produce-unsat-cores", "maybe"); }},
+        // NULL pointers
+        {TORVA_NULL_ARGUMENT, "args",
+         [&] { return torva_mk_term(h, TORVA_KIND_BV_NOT, 1, nullptr, 0, nullptr, &o.term); }},
+        {TORVA_NULL_ARGUMENT, "digits is NULL", [&] { return torva_mk_bv_value_string(h, 8, nullptr, 2, &o.term); }},
+        {TORVA_NULL_ARGUMENT, "sort is NULL", [&] { return torva_mk_bool_sort(h, nullptr); }},
+        {TORVA_NULL_ARGUMENT, "term is NULL", [&] { return torva_mk_const(h, byte, "c", nullptr); }},
+        {TORVA_NULL_ARGUMENT, "kind is NULL", [&] { return torva_term_get_kind(h, x, nullptr); }},
+        {TORVA_NULL_ARGUMENT, "indices is NULL", [&] { return torva_term_get_indices(h, x, nullptr, &o.count); }},
+        {TORVA_NULL_ARGUMENT, "result is NULL", [&] { return torva_check_sat(h, nullptr); }},
+        {TORVA_NULL_ARGUMENT, "terms is NULL", [&] { return torva_get_assertions(h, nullptr, &o.count); }},
+        {TORVA_NULL_ARGUMENT, "key is NULL", [&] { return torva_set_option(h, nullptr, "true"); }},
+        {TORVA_NULL_ARGUMENT, "value is NULL", [&] { return torva_get_option(h, "produce-unsat-cores", nullptr); }},
+        {TORVA_NULL_ARGUMENT, "keys is NULL", [&] { return torva_get_statistics(h, nullptr, nullptr, &o.count); }},
+        {TORVA_NULL_ARGUMENT, "text is NULL", [&] { return torva_term_to_string(h, x, nullptr); }},
+    });
+    EXPECT_TRUE(s.ids(torva_get_assertions).empty()) << "no rejected assertion was kept";
+    const char* produceCores = nullptr;
+    s.ok(torva_get_option(h, "produce-unsat-cores", &produceCores));
+    EXPECT_STREQ(produceCores, "false") << "a rejected value changes nothing";
 
-    s.assertFormula(s.op(TORVA_KIND_BV_ULT, {x, s.bv(8, 0)}));
-    ASSERT_EQ(s.check(), TORVA_UNSAT);
-    const char* text = "unchanged";
-    expectRejected(s, torva_get_value_string(s.get(), x, &text), TORVA_ERROR, "");
-    EXPECT_STREQ(text, "unchanged");
-    s.ok(torva_reset_assertions(s.get()));
-
-    ASSERT_EQ(s.check(), TORVA_SAT);
-    const torva_term* terms = nullptr;
-    size_t count = 3;
-    expectRejected(s, torva_get_unsat_core(s.get(), &terms, &count), TORVA_ERROR, "");
-    expectRejected(s, torva_get_unsat_assumptions(s.get(), &terms, &count), TORVA_ERROR, "");
-    EXPECT_EQ(count, 3u);
-    EXPECT_EQ(terms, nullptr);
-    s.ok(torva_get_value_uint64(s.get(), x, &value));
-
-    torva_term wide = s.var(72, "wide");
+    // after a sat answer: 72 one bits do not fit in 64, nor is there a core
     s.assertFormula(s.op(TORVA_KIND_EQUAL, {wide, s.op(TORVA_KIND_BV_NOT, {s.op(TORVA_KIND_BV_XOR, {wide, wide})})}));
     ASSERT_EQ(s.check(), TORVA_SAT);
-    value = 5;
-    expectRejected(s, torva_get_value_uint64(s.get(), wide, &value), TORVA_ERROR, "");
-    EXPECT_EQ(value, 5u) << "72 one bits do not fit";
-    s.ok(torva_get_value_digits(s.get(), wide, 16, &text));
-    EXPECT_EQ(std::string(text), std::string(18, 'f'));
-    expectRejected(s, torva_get_value_digits(s.get(), wide, 8, &text), TORVA_ERROR, "");
-
-    s.ok(torva_push(s.get(), 2));
-    expectRejected(s, torva_pop(s.get(), 3), TORVA_ERROR, "torva_pop");
+    const char* digits = nullptr;
+    s.ok(torva_get_value_digits(h, wide, 16, &digits));
+    EXPECT_EQ(std::string(digits), std::string(18, 'f'));
+    s.ok(torva_push(h, 2));
+    expectRefused(s, o, {
+        {TORVA_ERROR, "", [&] { return torva_get_unsat_core(h, &o.terms, &o.count); }},
+        {TORVA_ERROR, "", [&] { return torva_get_unsat_assumptions(h, &o.terms, &o.count); }},
+        {TORVA_ERROR, "", [&] { return torva_get_value_uint64(h, wide, &o.value); }},
+        {TORVA_ERROR, "", [&] { return torva_get_value_digits(h, wide, 8, &o.text); }},
+        {TORVA_ERROR, "torva_pop", [&] { return torva_pop(h, 3); }},
+    });
     EXPECT_EQ(s.scopeLevel(), 2u);
-    s.ok(torva_pop(s.get(), 2));
-    expectRejected(s, torva_pop(s.get(), 1), TORVA_ERROR, "");
-    EXPECT_EQ(s.scopeLevel(), 0u);
-    s.ok(torva_reset_assertions(s.get()));
+    s.ok(torva_pop(h, 2));
+
+    // after an unsat answer: no model
+    s.assertFormula(s.op(TORVA_KIND_BV_ULT, {x, s.bv(8, 0)}));
+    ASSERT_EQ(s.check(), TORVA_UNSAT);
+    expectRefused(s, o, {
+        {TORVA_ERROR, "", [&] { return torva_get_value_string(h, x, &o.text); }},
+        {TORVA_ERROR, "", [&] { return torva_pop(h, 1); }},
+    });
+    s.ok(torva_reset_assertions(h));
     expectStillUsable(s);
+    expectStillUsable(other);
 }
 
 // Every entry point, called with the given solver and valid other
@@ -137,118 +150,78 @@ std::vector<std::pair<const char*, std::function<torva_status(torva_solver*)>>> 
     torva_term truth{};
     s.ok(torva_mk_true(s.get(), &truth));
     torva_sort sort = s.bvSort(8);
-    static torva_term term;
-    static torva_sort sortOut;
-    static torva_result result;
-    static const char* text;
-    static const torva_term* terms;
-    static const uint32_t* indices;
-    static const char* const* keys;
-    static const char* const* values;
-    static size_t count;
-    static uint64_t u64;
-    static uint32_t u32;
-    static int flag;
-    static torva_kind kind;
+    // Where the calls write; nothing reads it.
+    static struct {
+        torva_term term; torva_sort sort; torva_result result; torva_kind kind;
+        const char* text; const torva_term* terms; const uint32_t* indices;
+        const char* const* keys; const char* const* values;
+        size_t count; uint64_t u64; uint32_t u32; int flag;
+    } out;
     return {
         {"delete", [](torva_solver* v) { return torva_delete(v); }},
-        {"mk_bool_sort", [](torva_solver* v) { return torva_mk_bool_sort(v, &sortOut); }},
-        {"mk_bv_sort", [](torva_solver* v) { return torva_mk_bv_sort(v, 8, &sortOut); }},
-        {"sort_is_bool", [=](torva_solver* v) { return torva_sort_is_bool(v, sort, &flag); }},
-        {"sort_get_bv_width", [=](torva_solver* v) { return torva_sort_get_bv_width(v, sort, &u32); }},
-        {"sort_to_string", [=](torva_solver* v) { return torva_sort_to_string(v, sort, &text); }},
-        {"mk_true", [](torva_solver* v) { return torva_mk_true(v, &term); }},
-        {"mk_false", [](torva_solver* v) { return torva_mk_false(v, &term); }},
-        {"mk_boolean", [](torva_solver* v) { return torva_mk_boolean(v, 1, &term); }},
-        {"mk_bv_value_uint64", [](torva_solver* v) { return torva_mk_bv_value_uint64(v, 8, 3, &term); }},
-        {"mk_bv_value_int64", [](torva_solver* v) { return torva_mk_bv_value_int64(v, 8, -3, &term); }},
-        {"mk_bv_value_string", [](torva_solver* v) { return torva_mk_bv_value_string(v, 8, "11", 2, &term); }},
-        {"mk_bv_zero", [](torva_solver* v) { return torva_mk_bv_zero(v, 8, &term); }},
-        {"mk_bv_one", [](torva_solver* v) { return torva_mk_bv_one(v, 8, &term); }},
-        {"mk_const", [=](torva_solver* v) { return torva_mk_const(v, sort, "c", &term); }},
-        {"mk_term", [=](torva_solver* v) { return torva_mk_term(v, TORVA_KIND_BV_NOT, 1, &x, 0, nullptr, &term); }},
-        {"term_get_kind", [=](torva_solver* v) { return torva_term_get_kind(v, x, &kind); }},
-        {"term_get_sort", [=](torva_solver* v) { return torva_term_get_sort(v, x, &sortOut); }},
-        {"term_get_bv_width", [=](torva_solver* v) { return torva_term_get_bv_width(v, x, &u32); }},
-        {"term_get_num_children", [=](torva_solver* v) { return torva_term_get_num_children(v, x, &count); }},
-        {"term_get_child", [=](torva_solver* v) { return torva_term_get_child(v, notX, 0, &term); }},
-        {"term_get_indices", [=](torva_solver* v) { return torva_term_get_indices(v, x, &indices, &count); }},
-        {"term_get_symbol", [=](torva_solver* v) { return torva_term_get_symbol(v, x, &text); }},
-        {"term_get_boolean_value", [=](torva_solver* v) { return torva_term_get_boolean_value(v, truth, &flag); }},
-        {"term_get_bv_value", [=](torva_solver* v) { return torva_term_get_bv_value(v, three, 2, &text); }},
-        {"term_to_string", [=](torva_solver* v) { return torva_term_to_string(v, x, &text); }},
+        {"mk_bool_sort", [](torva_solver* v) { return torva_mk_bool_sort(v, &out.sort); }},
+        {"mk_bv_sort", [](torva_solver* v) { return torva_mk_bv_sort(v, 8, &out.sort); }},
+        {"sort_is_bool", [=](torva_solver* v) { return torva_sort_is_bool(v, sort, &out.flag); }},
+        {"sort_get_bv_width", [=](torva_solver* v) { return torva_sort_get_bv_width(v, sort, &out.u32); }},
+        {"sort_to_string", [=](torva_solver* v) { return torva_sort_to_string(v, sort, &out.text); }},
+        {"mk_true", [](torva_solver* v) { return torva_mk_true(v, &out.term); }},
+        {"mk_false", [](torva_solver* v) { return torva_mk_false(v, &out.term); }},
+        {"mk_boolean", [](torva_solver* v) { return torva_mk_boolean(v, 1, &out.term); }},
+        {"mk_bv_value_uint64", [](torva_solver* v) { return torva_mk_bv_value_uint64(v, 8, 3, &out.term); }},
+        {"mk_bv_value_int64", [](torva_solver* v) { return torva_mk_bv_value_int64(v, 8, -3, &out.term); }},
+        {"mk_bv_value_string", [](torva_solver* v) { return torva_mk_bv_value_string(v, 8, "11", 2, &out.term); }},
+        {"mk_bv_zero", [](torva_solver* v) { return torva_mk_bv_zero(v, 8, &out.term); }},
+        {"mk_bv_one", [](torva_solver* v) { return torva_mk_bv_one(v, 8, &out.term); }},
+        {"mk_const", [=](torva_solver* v) { return torva_mk_const(v, sort, "c", &out.term); }},
+        {"mk_term", [=](torva_solver* v) { return torva_mk_term(v, TORVA_KIND_BV_NOT, 1, &x, 0, nullptr, &out.term); }},
+        {"term_get_kind", [=](torva_solver* v) { return torva_term_get_kind(v, x, &out.kind); }},
+        {"term_get_sort", [=](torva_solver* v) { return torva_term_get_sort(v, x, &out.sort); }},
+        {"term_get_bv_width", [=](torva_solver* v) { return torva_term_get_bv_width(v, x, &out.u32); }},
+        {"term_get_num_children", [=](torva_solver* v) { return torva_term_get_num_children(v, x, &out.count); }},
+        {"term_get_child", [=](torva_solver* v) { return torva_term_get_child(v, notX, 0, &out.term); }},
+        {"term_get_indices", [=](torva_solver* v) { return torva_term_get_indices(v, x, &out.indices, &out.count); }},
+        {"term_get_symbol", [=](torva_solver* v) { return torva_term_get_symbol(v, x, &out.text); }},
+        {"term_get_boolean_value", [=](torva_solver* v) { return torva_term_get_boolean_value(v, truth, &out.flag); }},
+        {"term_get_bv_value", [=](torva_solver* v) { return torva_term_get_bv_value(v, three, 2, &out.text); }},
+        {"term_to_string", [=](torva_solver* v) { return torva_term_to_string(v, x, &out.text); }},
         {"assert", [=](torva_solver* v) { return torva_assert(v, b); }},
         {"push", [](torva_solver* v) { return torva_push(v, 1); }},
         {"pop", [](torva_solver* v) { return torva_pop(v, 1); }},
-        {"get_scope_level", [](torva_solver* v) { return torva_get_scope_level(v, &u32); }},
-        {"get_assertions", [](torva_solver* v) { return torva_get_assertions(v, &terms, &count); }},
+        {"get_scope_level", [](torva_solver* v) { return torva_get_scope_level(v, &out.u32); }},
+        {"get_assertions", [](torva_solver* v) { return torva_get_assertions(v, &out.terms, &out.count); }},
         {"reset_assertions", [](torva_solver* v) { return torva_reset_assertions(v); }},
-        {"check_sat", [](torva_solver* v) { return torva_check_sat(v, &result); }},
-        {"check_sat_assuming", [=](torva_solver* v) { return torva_check_sat_assuming(v, 1, &b, &result); }},
-        {"get_reason_unknown", [](torva_solver* v) { return torva_get_reason_unknown(v, &text); }},
-        {"get_value", [=](torva_solver* v) { return torva_get_value(v, x, &term); }},
-        {"get_values", [=](torva_solver* v) { return torva_get_values(v, 1, &x, &term); }},
-        {"get_value_string", [=](torva_solver* v) { return torva_get_value_string(v, x, &text); }},
-        {"get_value_uint64", [=](torva_solver* v) { return torva_get_value_uint64(v, x, &u64); }},
-        {"get_value_digits", [=](torva_solver* v) { return torva_get_value_digits(v, x, 10, &text); }},
-        {"get_unsat_assumptions", [](torva_solver* v) { return torva_get_unsat_assumptions(v, &terms, &count); }},
-        {"get_unsat_core", [](torva_solver* v) { return torva_get_unsat_core(v, &terms, &count); }},
+        {"check_sat", [](torva_solver* v) { return torva_check_sat(v, &out.result); }},
+        {"check_sat_assuming", [=](torva_solver* v) { return torva_check_sat_assuming(v, 1, &b, &out.result); }},
+        {"get_reason_unknown", [](torva_solver* v) { return torva_get_reason_unknown(v, &out.text); }},
+        {"get_value", [=](torva_solver* v) { return torva_get_value(v, x, &out.term); }},
+        {"get_values", [=](torva_solver* v) { return torva_get_values(v, 1, &x, &out.term); }},
+        {"get_value_string", [=](torva_solver* v) { return torva_get_value_string(v, x, &out.text); }},
+        {"get_value_uint64", [=](torva_solver* v) { return torva_get_value_uint64(v, x, &out.u64); }},
+        {"get_value_digits", [=](torva_solver* v) { return torva_get_value_digits(v, x, 10, &out.text); }},
+        {"get_unsat_assumptions",
+         [](torva_solver* v) { return torva_get_unsat_assumptions(v, &out.terms, &out.count); }},
+        {"get_unsat_core", [](torva_solver* v) { return torva_get_unsat_core(v, &out.terms, &out.count); }},
         {"set_option", [](torva_solver* v) { return torva_set_option(v, "produce-unsat-cores", "true"); }},
-        {"get_option", [](torva_solver* v) { return torva_get_option(v, "produce-unsat-cores", &text); }},
+        {"get_option", [](torva_solver* v) { return torva_get_option(v, "produce-unsat-cores", &out.text); }},
         {"set_time_limit", [](torva_solver* v) { return torva_set_time_limit(v, 0); }},
         {"set_conflict_limit", [](torva_solver* v) { return torva_set_conflict_limit(v, 0); }},
         {"set_terminate_callback", [](torva_solver* v) { return torva_set_terminate_callback(v, nullptr, nullptr); }},
-        {"get_statistics", [](torva_solver* v) { return torva_get_statistics(v, &keys, &values, &count); }},
+        {"get_statistics", [](torva_solver* v) { return torva_get_statistics(v, &out.keys, &out.values, &out.count); }},
     };
 }
 
-TEST(CApiMisuse, NullSolverHandleIsAnErrorForEveryCall) {
-    Session s;
-    for (const auto& [name, call] : everyCall(s))
-        EXPECT_EQ(call(nullptr), TORVA_NULL_HANDLE) << name;
-    EXPECT_EQ(torva_new(nullptr), TORVA_NULL_ARGUMENT);
-    EXPECT_STREQ(torva_last_error(nullptr), "the solver handle is NULL");
-    expectStillUsable(s);
-}
-
-TEST(CApiMisuse, NullPointerArgumentsAreReported) {
-    Session s;
-    torva_term x = s.var(8, "x");
-    torva_sort sort = s.bvSort(8);
-    const char* text = nullptr;
-    size_t count = 0;
-    const std::vector<std::pair<torva_status, std::string>> calls = {
-        {torva_mk_bool_sort(s.get(), nullptr), "sort"},
-        {torva_mk_const(s.get(), sort, "c", nullptr), "term"},
-        {torva_mk_bv_value_string(s.get(), 8, nullptr, 2, nullptr), "term"},
-        {torva_term_get_kind(s.get(), x, nullptr), "kind"},
-        {torva_term_get_indices(s.get(), x, nullptr, &count), "indices"},
-        {torva_check_sat(s.get(), nullptr), "result"},
-        {torva_get_assertions(s.get(), nullptr, &count), "terms"},
-        {torva_set_option(s.get(), nullptr, "true"), "key"},
-        {torva_get_option(s.get(), "produce-unsat-cores", nullptr), "value"},
-        {torva_get_statistics(s.get(), nullptr, nullptr, &count), "keys"},
-        {torva_term_to_string(s.get(), x, nullptr), "text"},
-    };
-    for (const auto& [status, name] : calls) {
-        EXPECT_EQ(status, TORVA_NULL_ARGUMENT) << name;
-    }
-    EXPECT_EQ(torva_mk_bv_value_string(s.get(), 8, nullptr, 2, &x), TORVA_NULL_ARGUMENT);
-    EXPECT_NE(s.error().find("digits"), std::string::npos) << s.error();
-    s.ok(torva_term_to_string(s.get(), x, &text));
-    EXPECT_STREQ(text, "x") << "a NULL out-parameter changed nothing";
-    expectStillUsable(s);
-}
-
-TEST(CApiMisuse, EveryCallSucceedsOnAValidSolver) {
+TEST(CApiMisuse, EveryCallRefusesANullHandleAndWorksOnAValidOne) {
     Session s;
     for (const auto& [name, call] : everyCall(s)) {
-        std::string callName = name;
+        EXPECT_EQ(call(nullptr), TORVA_NULL_HANDLE) << name;
+        const std::string callName = name;
         bool needsOtherAnswer = callName.rfind("get_unsat", 0) == 0 || callName == "get_reason_unknown";
-        if (callName == "delete" || needsOtherAnswer)
-            continue;
-        EXPECT_EQ(call(s.get()), TORVA_OK) << name << ": " << s.error();
+        if (callName != "delete" && !needsOtherAnswer) {
+            EXPECT_EQ(call(s.get()), TORVA_OK) << name << ": " << s.error();
+        }
     }
+    EXPECT_EQ(torva_new(nullptr), TORVA_NULL_ARGUMENT);
+    EXPECT_STREQ(torva_last_error(nullptr), "the solver handle is NULL");
     expectStillUsable(s);
 }
 

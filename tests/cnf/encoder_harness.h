@@ -1,7 +1,7 @@
 // Test harness of the CNF encoder: one encoding on a fresh solver whose
-// fresh variables come from a plain counter, helpers to fix words, read them
-// from a model and check that a word is forced to one value, and a guard that
-// restores the configuration and the process-wide counters.
+// fresh variables come from a plain counter, helpers to fix words and read
+// them from a model, and the exhaustive check of an encoder instance: for
+// every operand value its output is forced to the word-level meaning.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
 #include "support/config_guard.h"
+#include "terms/evaluator.h"
 
 typedef VerificationModelCNF::Bits Bits;
 
@@ -25,8 +27,6 @@ inline int64_t asSigned(uint64_t v, unsigned n) {
     return (v >> (n - 1)) & 1 ? static_cast<int64_t>(v) - static_cast<int64_t>(uint64_t(1) << n)
                               : static_cast<int64_t>(v);
 }
-
-inline uint64_t asPattern(int64_t v, unsigned n) { return static_cast<uint64_t>(v) & lowMask(n); }
 
 // A solver with an encoder on top; variables are numbered 1, 2, 3, ...
 class EncoderCase {
@@ -46,48 +46,36 @@ public:
         return bits;
     }
 
-    void addClause(const std::vector<int>& codes) {
+    // Adds the clause of the literals of `bits` that `value` makes false.
+    void addFalsified(const Bits& bits, uint64_t value) {
         vec<Lit> lits;
-        for (int c : codes) {
-            Var v = std::abs(c);
-            while (v >= solver.nVars()) solver.newVar(true, true);
-            lits.push(Lit(v, c < 0));
+        for (size_t i = 0; i < bits.size(); i++) {
+            while (int(bits[i]) >= solver.nVars()) solver.newVar(true, true);
+            lits.push(Lit(int(bits[i]), (value >> i) & 1));
         }
         solver.addClause(lits);
     }
-
     void fix(const Bits& bits, uint64_t value) {
-        for (size_t i = 0; i < bits.size(); i++) addClause({(value >> i) & 1 ? int(bits[i]) : -int(bits[i])});
+        for (size_t i = 0; i < bits.size(); i++) addFalsified(Bits{bits[i]}, ~value >> i);
     }
 
-    // Excludes the assignment of `bits` to `value`.
-    void forbid(const Bits& bits, uint64_t value) {
-        std::vector<int> codes;
-        for (size_t i = 0; i < bits.size(); i++) codes.push_back((value >> i) & 1 ? -int(bits[i]) : int(bits[i]));
-        addClause(codes);
-    }
-
-    bool solve() {
-        vec<Lit> noAssumptions;
-        return solver.solve(noAssumptions);
-    }
+    bool solve() { return solver.solve(vec<Lit>()); }
 
     bool modelBit(unsigned v) const { return solver.model[static_cast<int>(v)] == l_True; }
 
     uint64_t modelValue(const Bits& bits) const {
         uint64_t v = 0;
-        for (size_t i = 0; i < bits.size(); i++)
-            if (modelBit(bits[i])) v |= uint64_t(1) << i;
+        for (size_t i = 0; i < bits.size(); i++) v |= uint64_t(modelBit(bits[i])) << i;
         return v;
     }
 
-    // Succeeds when the clauses admit a model, every model gives `bits` the
-    // value `expected`. Adds a clause; the case is spent afterwards.
+    // Succeeds when the clauses admit a model and every model gives `bits`
+    // the value `expected`. Adds a clause; the case is spent afterwards.
     ::testing::AssertionResult forces(const Bits& bits, uint64_t expected) {
         if (!solve()) return ::testing::AssertionFailure() << "no model at all";
         uint64_t got = modelValue(bits);
         if (got != expected) return ::testing::AssertionFailure() << "model gives " << got << ", expected " << expected;
-        forbid(bits, expected);
+        addFalsified(bits, expected);
         if (solve())
             return ::testing::AssertionFailure() << "value " << modelValue(bits) << " also possible besides "
                                                  << expected;
@@ -95,51 +83,83 @@ public:
     }
 };
 
-// Runs `encode(cnf, a, b, out)` on a fresh case for every pair of n-bit
-// inputs, with both counters at 0 so that every adder and multiplier is
-// made of clauses, and checks that out is forced to expected(a, b).
-template <class Encode, class Expected>
-void checkEveryPair(unsigned n, size_t outWidth, Encode encode, Expected expected) {
-    ConfigGuard guard;
-    for (uint64_t x = 0; x <= lowMask(n); x++) {
-        for (uint64_t y = 0; y <= lowMask(n); y++) {
-            addCounter = 0;
-            mulCounter = 0;
-            EncoderCase c;
-            Bits a = c.word(n), b = c.word(n), out = c.word(outWidth);
-            encode(c.cnf, a, b, out);
-            c.fix(a, x);
-            c.fix(b, y);
-            ::testing::AssertionResult result = c.forces(out, expected(x, y));
-            if (!result) {
-                ADD_FAILURE() << "width " << n << ", a = " << x << ", b = " << y << ": " << result.message();
-                return;
-            }
-        }
-    }
+// The encoder's calls on two words (the second unused by the unary ones).
+typedef VerificationModelCNF E;
+typedef void (*Encode)(E&, Bits&, Bits&, Bits&);
+inline void add(E& e, Bits& a, Bits& b, Bits& o) { e._insertADD(a, b, o); }
+inline void sub(E& e, Bits& a, Bits& b, Bits& o) { e.insertSUB(a, b, o); }
+inline void neg(E& e, Bits& a, Bits&, Bits& o) { e._insertNEG(a, o); }
+inline void unsignedProduct(E& e, Bits& a, Bits& b, Bits& o) { e._insertMUL(a, b, o, false); }
+inline void signedProduct(E& e, Bits& a, Bits& b, Bits& o) { e._insertMUL(a, b, o, true); }
+inline void eq(E& e, Bits& a, Bits& b, Bits& o) { e.insertEQUAL(a, b, o); }
+inline void ult(E& e, Bits& a, Bits& b, Bits& o) { e._insertLESS(a, b, o, false); }
+inline void slt(E& e, Bits& a, Bits& b, Bits& o) { e._insertLESS(a, b, o, true); }
+inline void ule(E& e, Bits& a, Bits& b, Bits& o) { e.insertLESSEQUAL(a, b, o, false); }
+inline void sle(E& e, Bits& a, Bits& b, Bits& o) { e.insertLESSEQUAL(a, b, o, true); }
+inline void shl(E& e, Bits& a, Bits& s, Bits& o) { e._insertSHL(a, s, o); }
+inline void shr(E& e, Bits& a, Bits& s, Bits& o) { e._insertSHR(a, s, o); }
+inline void signExtend(E& e, Bits& a, Bits&, Bits& o) { e.insertSignExtend(a, o); }
+typedef void (E::*BitwiseOp)(Bits&, Bits&, Bits&);
+inline const BitwiseOp kBitwiseOps[] = {&E::insertAND,  &E::insertOR,   &E::insertXOR,
+                                        &E::insertXNOR, &E::insertNAND, &E::insertNOR};
+
+typedef std::vector<uint64_t> Values;
+typedef std::function<uint64_t(const Values&)> Meaning;
+
+// One encoder call on operands of fixed widths, and its meaning.
+struct Instance {
+    std::string name;
+    std::vector<unsigned> widths;
+    unsigned outWidth;
+    std::function<void(E&, std::vector<Bits>&, Bits&)> encode;
+    Meaning meaning;
+};
+
+// An instance of a call on two operands of width n.
+inline Instance binary(const std::string& name, Encode encode, unsigned n, unsigned outWidth, Meaning meaning) {
+    return {name, {n, n}, outWidth,
+            [encode](E& e, std::vector<Bits>& o, Bits& out) { encode(e, o[0], o[1], out); }, meaning};
 }
 
-// Addition of every pair of n-bit inputs, modulo 2^n and with a carry out.
-inline void checkAdditions(unsigned n) {
-    auto add = [](VerificationModelCNF& e, Bits& a, Bits& b, Bits& out) { e._insertADD(a, b, out); };
-    checkEveryPair(n, n, add, [n](uint64_t x, uint64_t y) { return (x + y) & lowMask(n); });
-    checkEveryPair(n, n + 1, add, [](uint64_t x, uint64_t y) { return x + y; });
+// The evaluator's value of `kind` on constant operands of width n.
+inline Meaning evaluated(torva::terms::Kind kind, unsigned n, std::vector<uint32_t> indices = {}) {
+    return [=](const Values& values) {
+        torva::terms::TermStore store;
+        std::vector<torva::terms::TermId> args;
+        for (uint64_t v : values) args.push_back(store.mkConst(torva::terms::Sort{n}, mpz_class(v)));
+        return uint64_t(torva::terms::Evaluator(store).value(store.mk(kind, args, indices)).get_ui());
+    };
 }
 
-// The same for one n-bit input.
-template <class Encode, class Expected>
-void checkEveryValue(unsigned n, size_t outWidth, Encode encode, Expected expected) {
+// How the encoder builds adders and multipliers during a check.
+enum class Blocks { Clauses, AdderModules, MultiplierModules };
+
+// Runs the instance on a fresh case for every operand value, with both
+// counters at 0 (so that only `blocks` decides what becomes a module), and
+// checks that the output is forced to the meaning.
+inline void checkEveryValue(const Instance& instance, Blocks blocks = Blocks::Clauses) {
     ConfigGuard guard;
-    for (uint64_t x = 0; x <= lowMask(n); x++) {
+    if (blocks == Blocks::AdderModules) toClses.addSubModule = true;
+    if (blocks == Blocks::MultiplierModules) toClses.mulHeur = 0;
+    unsigned total = 0;
+    for (unsigned w : instance.widths) total += w;
+    for (uint64_t x = 0; x <= lowMask(total); x++) {
         addCounter = 0;
         mulCounter = 0;
         EncoderCase c;
-        Bits a = c.word(n), out = c.word(outWidth);
-        encode(c.cnf, a, out);
-        c.fix(a, x);
-        ::testing::AssertionResult result = c.forces(out, expected(x));
+        std::vector<Bits> operands;
+        Values values;
+        for (unsigned i = 0, shift = 0; i < instance.widths.size(); shift += instance.widths[i++]) {
+            operands.push_back(c.word(instance.widths[i]));
+            values.push_back((x >> shift) & lowMask(instance.widths[i]));
+        }
+        Bits out = c.word(instance.outWidth);
+        instance.encode(c.cnf, operands, out);
+        for (size_t i = 0; i < operands.size(); i++) c.fix(operands[i], values[i]);
+        ::testing::AssertionResult result = c.forces(out, instance.meaning(values));
         if (!result) {
-            ADD_FAILURE() << "width " << n << ", a = " << x << ": " << result.message();
+            ADD_FAILURE() << instance.name << " on widths " << ::testing::PrintToString(instance.widths) << " into "
+                          << instance.outWidth << ", packed operands " << x << ": " << result.message();
             return;
         }
     }

@@ -19,7 +19,6 @@
 
 namespace {
 
-using torva::cnf::ClauseSink;
 using torva::cnf::Gates;
 using torva::cnf::WordBlaster;
 using torva::terms::Kind;
@@ -27,15 +26,17 @@ using torva::terms::Sort;
 using torva::terms::TermId;
 using torva::terms::TermStore;
 
-struct Collector : ClauseSink {
+struct Collector : torva::cnf::ClauseSink {
     int newVar() override { return ++numVars; }
     void addClause(const int* lits, size_t size) override { clauses.emplace_back(lits, lits + size); }
     int numVars = 0;
     std::vector<std::vector<int>> clauses;
 };
 
-// value[v]: -1 unassigned, 0 false, 1 true. False on a conflict.
-bool propagate(const std::vector<std::vector<int>>& clauses, std::vector<int>& value) {
+// value[v]: -1 unassigned, 0 false, 1 true. Unit propagation to the end;
+// fails on a conflict or when a variable stays unassigned.
+testing::AssertionResult propagatesToAFullAssignment(const std::vector<std::vector<int>>& clauses,
+                                                     std::vector<int>& value) {
     for (bool changed = true; changed;) {
         changed = false;
         for (const auto& clause : clauses) {
@@ -43,48 +44,37 @@ bool propagate(const std::vector<std::vector<int>>& clauses, std::vector<int>& v
             bool satisfied = false;
             for (int l : clause) {
                 const int v = value[std::abs(l)];
-                if (v < 0) {
-                    ++open;
-                    last = l;
-                } else if ((v == 1) == (l > 0)) {
-                    satisfied = true;
-                }
+                satisfied |= v >= 0 && (v == 1) == (l > 0);
+                if (v < 0) open++, last = l;
             }
             if (satisfied) continue;
-            if (open == 0) return false;
-            if (open == 1) {
-                value[std::abs(last)] = last > 0;
-                changed = true;
-            }
+            if (open == 0) return testing::AssertionFailure() << "conflict";
+            if (open == 1) value[std::abs(last)] = last > 0, changed = true;
         }
     }
-    return true;
+    for (size_t v = 1; v < value.size(); ++v)
+        if (value[v] < 0) return testing::AssertionFailure() << "x" << v << " undetermined";
+    return testing::AssertionSuccess();
 }
 
 bool holds(const std::vector<int>& value, int lit) { return value[std::abs(lit)] == (lit > 0); }
-
-bool allAssigned(const std::vector<int>& value) {
-    for (size_t v = 1; v < value.size(); ++v)
-        if (value[v] < 0) return false;
-    return true;
-}
 
 TEST(Gates, EveryGateOverEverySignAndConstantPattern) {
     Collector cnf;
     Gates g(cnf);
     const int t = g.trueLit(), a = g.newVar(), b = g.newVar(), c = g.newVar();
     const std::vector<int> operands{a, -a, b, -b, c, -c, t, -t};
-    using Fn3 = std::function<bool(bool, bool, bool)>;
     struct GateCase {
         const char* name;
         std::function<int(int, int, int)> make;
-        Fn3 meaning;
+        bool (*meaning)(bool, bool, bool);
     };
     const GateCase cases[] = {
         {"and", [&](int x, int y, int) { return g.mkAnd(x, y); }, [](bool x, bool y, bool) { return x && y; }},
         {"or", [&](int x, int y, int) { return g.mkOr(x, y); }, [](bool x, bool y, bool) { return x || y; }},
         {"xor", [&](int x, int y, int) { return g.mkXor(x, y); }, [](bool x, bool y, bool) { return x != y; }},
-        {"ite", [&](int x, int y, int z) { return g.mkIte(x, y, z); }, [](bool x, bool y, bool z) { return x ? y : z; }},
+        {"ite", [&](int x, int y, int z) { return g.mkIte(x, y, z); },
+         [](bool x, bool y, bool z) { return x ? y : z; }},
         {"xor3", [&](int x, int y, int z) { return g.mkXor3(x, y, z); },
          [](bool x, bool y, bool z) { return (x != y) != z; }},
         {"maj", [&](int x, int y, int z) { return g.mkMaj(x, y, z); },
@@ -116,22 +106,12 @@ TEST(Gates, EveryGateOverEverySignAndConstantPattern) {
     for (int bits = 0; bits < 8; ++bits) {
         std::vector<int> value(cnf.numVars + 1, -1);
         value[a] = bits & 1, value[b] = (bits >> 1) & 1, value[c] = (bits >> 2) & 1;
-        ASSERT_TRUE(propagate(cnf.clauses, value));
-        ASSERT_TRUE(allAssigned(value));
+        ASSERT_TRUE(propagatesToAFullAssignment(cnf.clauses, value));
         for (const Made& m : made)
             ASSERT_EQ(holds(value, m.out), m.gate->meaning(holds(value, m.x), holds(value, m.y), holds(value, m.z)))
                 << m.gate->name << "(" << m.x << ", " << m.y << ", " << m.z << ") at a,b,c = " << bits;
     }
 }
-
-// A term kind and the sorts of its operands: 'b' Boolean, 'w' a word of the
-// tested width; indices as a function of that width.
-struct KindCase {
-    Kind kind;
-    std::string shape;
-    uint32_t maxWidth = 4;
-    std::vector<uint32_t> (*indices)(uint32_t) = nullptr;
-};
 
 // Blasts term once, then checks every value of its variables.
 testing::AssertionResult matchesEvaluator(TermStore& store, TermId term, const std::vector<TermId>& variables) {
@@ -148,13 +128,10 @@ testing::AssertionResult matchesEvaluator(TermStore& store, TermId term, const s
         for (TermId v : variables) {
             const WordBlaster::Bits& in = blaster.bits(v);
             evaluator.assign(v, mpz_class(static_cast<unsigned long>(rest & ((uint64_t{1} << in.size()) - 1))));
-            for (int bit : in) {
-                value[bit] = rest & 1;
-                rest >>= 1;
-            }
+            for (int bit : in) value[bit] = rest & 1, rest >>= 1;
         }
-        if (!propagate(cnf.clauses, value)) return testing::AssertionFailure() << "conflict at " << assignment;
-        if (!allAssigned(value)) return testing::AssertionFailure() << "undetermined at " << assignment;
+        testing::AssertionResult full = propagatesToAFullAssignment(cnf.clauses, value);
+        if (!full) return full << " at " << assignment;
         const mpz_class& expected = evaluator.value(term);
         for (size_t i = 0; i < out.size(); ++i)
             if (holds(value, out[i]) != (mpz_tstbit(expected.get_mpz_t(), i) != 0))
@@ -162,6 +139,15 @@ testing::AssertionResult matchesEvaluator(TermStore& store, TermId term, const s
     }
     return testing::AssertionSuccess();
 }
+
+// A term kind and the sorts of its operands: 'b' Boolean, 'w' a word of the
+// tested width; indices as a function of that width.
+struct KindCase {
+    Kind kind;
+    std::string shape;
+    uint32_t maxWidth = 4;
+    std::vector<uint32_t> (*indices)(uint32_t) = nullptr;
+};
 
 TEST(WordBlaster, EveryKindAgreesWithTheEvaluatorOnEveryValue) {
     auto extractTop = [](uint32_t w) { return std::vector<uint32_t>{w - 1, w / 2}; };
@@ -194,21 +180,19 @@ TEST(WordBlaster, EveryKindAgreesWithTheEvaluatorOnEveryValue) {
     constexpr long kFresh = -1, kFirst = -2;
     for (const KindCase& kc : cases) {
         const bool hasWords = kc.shape.find('w') != std::string::npos;
+        const size_t arity = kc.shape.size();
         for (uint32_t w = 1; w <= (hasWords ? kc.maxWidth : 1); ++w) {
-            const size_t arity = kc.shape.size();
-            auto sortAt = [&](size_t p) { return kc.shape[p] == 'b' ? torva::terms::kBool : Sort{w}; };
             auto bitsAt = [&](size_t p) { return kc.shape[p] == 'b' ? 1u : w; };
             auto check = [&](const std::vector<long>& operands, const std::string& pattern) {
                 TermStore store;
                 std::vector<TermId> args, variables;
                 for (size_t p = 0; p < arity; ++p) {
+                    const Sort sort = kc.shape[p] == 'b' ? torva::terms::kBool : Sort{w};
                     if (operands[p] >= 0) {
-                        args.push_back(store.mkConst(sortAt(p), static_cast<unsigned long>(operands[p])));
-                    } else if (operands[p] == kFirst) {
-                        args.push_back(args[0]);
+                        args.push_back(store.mkConst(sort, static_cast<unsigned long>(operands[p])));
                     } else {
-                        args.push_back(store.mkVar(sortAt(p), "v"));
-                        variables.push_back(args.back());
+                        args.push_back(operands[p] == kFirst ? args[0] : store.mkVar(sort, "v"));
+                        if (operands[p] == kFresh) variables.push_back(args.back());
                     }
                 }
                 const TermId term = store.mk(kc.kind, args, kc.indices ? kc.indices(w) : std::vector<uint32_t>{});
@@ -221,15 +205,15 @@ TEST(WordBlaster, EveryKindAgreesWithTheEvaluatorOnEveryValue) {
                 same[0] = kFresh;
                 check(same, "one variable everywhere");
             }
+            uint32_t allBits = 0;
             for (size_t p = 0; p < arity; ++p) {
+                allBits += bitsAt(p);
                 for (long k = 0; k < (1l << bitsAt(p)); ++k) {
                     std::vector<long> operands(arity, kFresh);
                     operands[p] = k;
                     check(operands, "operand " + std::to_string(p) + " = " + std::to_string(k));
                 }
             }
-            uint32_t allBits = 0;
-            for (size_t p = 0; p < arity; ++p) allBits += bitsAt(p);
             for (long k = 0; k < (1l << allBits); ++k) {
                 std::vector<long> operands;
                 for (size_t p = 0, rest = k; p < arity; rest >>= bitsAt(p), ++p)

@@ -2,30 +2,15 @@
 // standard output and standard error are compared byte for byte with the
 // golden files under tests/e2e/golden (CPU time and memory figures masked),
 // together with the exit status. Runs start in the source directory with
-// relative paths, so the paths quoted in the output are stable. The binary
-// comes from TORVA_BINARY; the source tree from TORVA_SOURCE_DIR, or else
-// from the location this file was compiled from.
+// relative paths, so the paths quoted in the output are stable.
 //
 // TORVA_UPDATE_GOLDEN=1 rewrites the golden files from the current binary.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/torva_process.h"
 
 namespace {
-// Masks the figures that differ from run to run: CPU time and memory.
-std::string masked(const std::string& text) {
-    static const std::regex time("Time:\t\t[0-9.]+ CPU sec\\.");
-    static const std::regex memory("Memory Used:\t[0-9.]+ MB");
-    std::string result = std::regex_replace(text, time, "Time:\t\t<time> CPU sec.");
-    return std::regex_replace(result, memory, "Memory Used:\t<memory> MB");
-}
 
 struct GoldenCase {
     const char* name;
@@ -41,34 +26,28 @@ TEST_P(GoldenRun, MatchesGoldenOutputAndStatus) {
     const GoldenCase& c = GetParam();
     ASSERT_FALSE(environment("TORVA_BINARY").empty()) << "TORVA_BINARY must name the torva executable";
     RunResult run = runTorva(c.args);
-    std::string out = masked(run.out);
-    std::string err = masked(run.err);
-    std::string golden = sourceDir() + "/tests/e2e/golden/" + c.name;
+    std::string out = masked(run.out), err = masked(run.err);
     if (environment("TORVA_UPDATE_GOLDEN") == "1") {
-        writeFile(golden + ".stdout", out);
-        writeFile(golden + ".stderr", err);
+        writeFile(goldenPath(c.name, "stdout"), out);
+        writeFile(goldenPath(c.name, "stderr"), err);
     }
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(out, readFile(golden + ".stdout"));
-    EXPECT_EQ(err, readFile(golden + ".stderr"));
+    EXPECT_EQ(out, readFile(goldenPath(c.name, "stdout")));
+    EXPECT_EQ(err, readFile(goldenPath(c.name, "stderr")));
 }
 
 const int kSignalAbort = 128 + 6;
 
 INSTANTIATE_TEST_SUITE_P(
-    Examples, GoldenRun,
+    Runs, GoldenRun,
     ::testing::Values(GoldenCase{"bitwise", {"examples/bitwise.smt"}, 10},
                       GoldenCase{"arithmetic", {"examples/arithmetic.smt"}, 10},
                       GoldenCase{"division", {"examples/division.smt"}, 20},
                       GoldenCase{"comparison", {"examples/comparison.smt"}, 10},
                       GoldenCase{"shifts", {"examples/shifts.smt"}, 20},
                       GoldenCase{"extract_concat", {"examples/extract_concat.smt"}, 10},
-                      GoldenCase{"ite_let", {"examples/ite_let.smt"}, 10}),
-    [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(
-    Special, GoldenRun,
-    ::testing::Values(GoldenCase{"comments", {"tests/e2e/inputs/comments.smt"}, 10},
+                      GoldenCase{"ite_let", {"examples/ite_let.smt"}, 10},
+                      GoldenCase{"comments", {"tests/e2e/inputs/comments.smt"}, 10},
                       GoldenCase{"unsat_while_parsing", {"tests/e2e/inputs/unsat_while_parsing.smt"}, 20},
                       GoldenCase{"unsat_by_simplify", {"tests/e2e/inputs/unsat_by_simplify.smt"}, 20},
                       GoldenCase{"no_argument", {}, 255},
@@ -76,4 +55,5 @@ INSTANTIATE_TEST_SUITE_P(
                       GoldenCase{"parse_error", {"tests/e2e/inputs/parse_error.smt"}, 1},
                       GoldenCase{"bad_operands", {"tests/e2e/inputs/bad_operands.smt"}, kSignalAbort}),
     [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -1,11 +1,13 @@
-// The interactive session over a pipe: torva --smt2 - answers every
-// command as soon as it is complete, before the next one is written, and
-// goes on after an error. The test writes one command group at a time and
-// waits for its answer (with a deadline, so a solver that reads ahead fails
-// instead of hanging).
-#include <gtest/gtest.h>
+// Sessions fed through a pipe. torva --smt2 - answers every command as soon
+// as it is complete, before the next one is written, and goes on after an
+// error (the test writes one command group at a time and waits for its
+// answer, with a deadline, so a solver that reads ahead fails instead of
+// hanging). A slow read draws a progress line on standard error when that
+// is a terminal, erases it before the answer, and writes nothing when
+// standard error is a file.
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/wait.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -20,29 +22,16 @@ public:
     explicit PipeSession(const std::vector<std::string>& args) {
         std::signal(SIGPIPE, SIG_IGN);
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
-        std::string binary = environment("TORVA_BINARY");
-        child_ = fork();
-        if (child_ == 0) {
-            dup2(in[0], STDIN_FILENO);
-            dup2(out[1], STDOUT_FILENO);
-            close(in[1]);
-            close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(binary.c_str(), argv.data());
-            _exit(127);
-        }
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+        child_ = startTorva(args, in[0], out[1], STDERR_FILENO);
         close(in[0]);
         close(out[1]);
         toChild_ = in[1];
         fromChild_ = out[0];
     }
     ~PipeSession() {
-        if (toChild_ >= 0) close(toChild_);
         if (fromChild_ >= 0) close(fromChild_);
-        if (child_ > 0) waitpid(child_, nullptr, 0);
+        if (child_ > 0) finish();
     }
 
     // A child that has ended takes nothing more; line() then says "closed".
@@ -52,13 +41,7 @@ public:
 
     // The next line the child writes, or "timeout" after 20 s.
     std::string line() {
-        for (;;) {
-            size_t end = pending_.find('\n');
-            if (end != std::string::npos) {
-                std::string first = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                return first;
-            }
+        while (pending_.find('\n') == std::string::npos) {
             struct pollfd p = {fromChild_, POLLIN, 0};
             if (poll(&p, 1, 20000) <= 0) return "timeout";
             char buffer[4096];
@@ -66,15 +49,23 @@ public:
             if (n <= 0) return "closed";
             pending_.append(buffer, static_cast<size_t>(n));
         }
+        std::string first = pending_.substr(0, pending_.find('\n'));
+        pending_.erase(0, first.size() + 1);
+        return first;
+    }
+
+    // The next n lines, separated by spaces.
+    std::string lines(int n) {
+        std::string all = line();
+        for (int i = 1; i < n; i++) all += " " + line();
+        return all;
     }
 
     int finish() {
         close(toChild_);
-        toChild_ = -1;
-        int status = 0;
-        waitpid(child_, &status, 0);
+        int status = waitForExit(child_);
         child_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return status;
     }
 
 private:
@@ -85,53 +76,76 @@ private:
 };
 
 // A path condition that grows one branch at a time: each branch's other
-// side is asked about in a scope of its own, its values read after sat.
+// side is asked about in a scope of its own, its values read after sat. The
+// first error is answered, and ends the session with --exit-on-error.
 TEST(PipeSession, AnswersEveryCheckBeforeTheNextCommand) {
-    for (const char* incremental : {"", "--no-incremental"}) {
+    for (const std::string variant : {"", "--no-incremental", "--exit-on-error"}) {
         std::vector<std::string> args = {"--smt2", "-"};
-        if (*incremental) args.insert(args.begin(), incremental);
+        if (!variant.empty()) args.insert(args.begin(), variant);
         PipeSession session(args);
         session.send("(set-option :print-success true)\n");
         EXPECT_EQ(session.line(), "success");
         session.send("(declare-const x (_ BitVec 16))(declare-const y (_ BitVec 16))\n");
-        EXPECT_EQ(session.line(), "success");
-        EXPECT_EQ(session.line(), "success");
+        EXPECT_EQ(session.lines(2), "success success");
         for (int k = 1; k <= 12; k++) {
             std::string bound = "(_ bv" + std::to_string(k * 1000) + " 16)";
             session.send("(push 1)(assert (bvult (bvadd x y) " + bound + "))(check-sat)\n");
-            EXPECT_EQ(session.line(), "success");
-            EXPECT_EQ(session.line(), "success");
-            std::string answer = session.line();
-            EXPECT_EQ(answer, "sat") << incremental << " branch " << k;
+            EXPECT_EQ(session.lines(3), "success success sat")
+                << variant << " branch " << k;
             session.send("(get-value ((bvult (bvadd x y) " + bound + ")))\n");
-            EXPECT_EQ(session.line(), "(((bvult (bvadd x y) " + bound + ") true))") << incremental;
+            EXPECT_EQ(session.line(), "(((bvult (bvadd x y) " + bound + ") true))") << variant;
             session.send("(pop 1)(assert (bvuge (bvadd x y) " + bound + "))(assert (bvult x (_ bv500 16)))\n");
-            EXPECT_EQ(session.line(), "success");
-            EXPECT_EQ(session.line(), "success");
-            EXPECT_EQ(session.line(), "success");
+            EXPECT_EQ(session.lines(3), "success success success");
         }
         session.send("(check-sat-assuming ((= x #x0000)))\n");
         EXPECT_EQ(session.line(), "sat");
         session.send("(assert (bvult y (_ bv100 16)))(check-sat)\n");
-        EXPECT_EQ(session.line(), "success");
-        EXPECT_EQ(session.line(), "unsat") << "x + y is below 600 then";
+        EXPECT_EQ(session.lines(2), "success unsat") << "x + y is below 600 then";
         session.send("(get-value (x))\n");
         EXPECT_EQ(session.line().rfind("(error \"", 0), 0u) << "an error answered";
         session.send("(get-info :error-behavior)\n");
-        EXPECT_EQ(session.line(), "(:error-behavior continued-execution)");
+        const bool exits = variant == "--exit-on-error";
+        EXPECT_EQ(session.line(), exits ? "closed" : "(:error-behavior continued-execution)");
         EXPECT_EQ(session.finish(), 1) << "a session with an error ends with status 1";
     }
 }
 
-TEST(PipeSession, ExitOnErrorEndsAtTheFirstError) {
-    PipeSession session({"--exit-on-error", "--smt2", "-"});
-    session.send("(declare-const x Bool)(check-sat)\n");
-    EXPECT_EQ(session.line(), "sat");
-    session.send("(assert (bvadd x))\n");
-    EXPECT_EQ(session.line().rfind("(error \"2:", 0), 0u);
-    session.send("(check-sat)\n");
-    EXPECT_EQ(session.line(), "closed");
-    EXPECT_EQ(session.finish(), 1);
+// A script fed in two parts, 1.6 s apart, with standard error on a
+// pseudo-terminal or on a file.
+TEST(ProgressLine, DrawnOnATerminalErasedBeforeTheAnswerAndNeverInAFile) {
+    for (bool terminal : {true, false}) {
+        int input[2], master = -1, slave = -1;
+        ASSERT_EQ(pipe2(input, O_CLOEXEC), 0);
+        ASSERT_TRUE(!terminal || openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        CaptureFile out, err;
+        pid_t child = startTorva({"--smt2", "-"}, input[0], out.descriptor(), terminal ? slave : err.descriptor());
+        close(input[0]);
+        if (terminal) close(slave);
+        const std::string first = "(declare-const x (_ BitVec 8))\n";
+        const std::string second = "(assert (= (bvmul x #x03) #x09))(check-sat)\n";
+        bool written = write(input[1], first.data(), first.size()) == static_cast<ssize_t>(first.size());
+        usleep(1600 * 1000);
+        written = written && write(input[1], second.data(), second.size()) == static_cast<ssize_t>(second.size());
+        close(input[1]);
+        std::string shown;
+        char buffer[4096];
+        for (ssize_t n; terminal && (n = read(master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, static_cast<size_t>(n));
+        if (terminal) close(master);
+        EXPECT_EQ(waitForExit(child), 10);
+        EXPECT_TRUE(written);
+        EXPECT_EQ(out.contents(), "sat\n");
+        if (!terminal) {
+            EXPECT_EQ(err.contents(), "");
+            continue;
+        }
+        const std::string erase = "\r\033[K";
+        size_t drawn = shown.find(erase + "torva: read ");
+        ASSERT_NE(drawn, std::string::npos) << shown;
+        EXPECT_NE(shown.find(" MB, ", drawn), std::string::npos) << shown;
+        EXPECT_NE(shown.find(" clauses", drawn), std::string::npos) << shown;
+        EXPECT_EQ(shown.rfind(erase), shown.size() - erase.size()) << "the line is erased at the end";
+    }
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // tenths of a second; a limit that missed the search would run for far
 // longer), in both languages, with the unknown answer, the reason and
 // status 0; a check that needs more memory than --memory-limit is answered
-// unknown the same way; bad limit values are refused.
+// unknown the same way; a benchmark too large for the address space ends
+// with a clear message; bad limit values are refused.
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -46,7 +47,7 @@ double childrenCpuSeconds() {
 
 TEST(RunLimits, TheTimeLimitStopsAHardInstancePromptly) {
     double before = childrenCpuSeconds();
-    RunResult script = runTorva({"-t", "1", "-"}, 0, kHardScript);
+    RunResult script = runTorva({"-t", "1", "-"}, kHardScript);
     double used = childrenCpuSeconds() - before;
     EXPECT_EQ(script.status, 0);
     EXPECT_EQ(script.out, "unknown\n");
@@ -80,7 +81,7 @@ TEST(RunLimits, TheTimeLimitStopsAHardInstancePromptly) {
               "torva: --time-limit needs a number of seconds (try 'torva --help')\n");
 }
 
-TEST(RunLimits, ACheckBeyondTheMemoryLimitIsAnsweredUnknown) {
+TEST(RunLimits, MemoryBeyondTheLimitEndsWithAClearMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer runtime needs an unlimited address space";
 #endif
@@ -91,9 +92,22 @@ TEST(RunLimits, ACheckBeyondTheMemoryLimitIsAnsweredUnknown) {
         script += "(assert (= x" + std::to_string(i + 1) + " (bvmul x" + std::to_string(i) + " (bvadd x" +
                   std::to_string(i) + " #x0000000000000003))))";
     script += "(assert (= x" + std::to_string(steps) + " #x0000000000000005))(check-sat)";
-    RunResult run = runTorva({"--memory-limit", "100", "-"}, 0, script);
+    RunResult run = runTorva({"--memory-limit", "100", "-"}, script);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "unknown\n");
     EXPECT_EQ(run.err, "torva: memory limit of 100 MB reached\n");
-    EXPECT_EQ(runTorva({"--memory-limit", "lots", "-"}, 0, script).status, 1);
+
+    // Without --memory-limit, a benchmark too large for the address space
+    // ends with status 1, not with a crash or an endless swap.
+    std::string path = ::testing::TempDir() + "torva_huge_width.smt";
+    writeFile(path,
+              "(benchmark huge :logic QF_BV :extrafuns ((x BitVec[40000000]) (y BitVec[40000000]))\n"
+              " :formula (= x y))\n");
+    RunResult huge = runTorva({path}, "", rlim_t(512) << 20);
+    std::remove(path.c_str());
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find("Error: out of memory: the benchmark needs more memory than this machine has\n"),
+              std::string::npos)
+        << huge.err;
+    EXPECT_EQ(huge.out.find("Result:"), std::string::npos);
 }

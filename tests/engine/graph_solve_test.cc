@@ -1,17 +1,18 @@
-// solveGraph as its callers see it: answers found while building, planted
-// random formulas whose models must satisfy them, fresh counters for every
-// check, the hooks around the search, silence on standard output, a graph a
-// million applications deep, the CNF variable limit, and reading words from
-// a model.
+// solveGraph as its callers see it: answers found while building or by the
+// search, with the hooks around the search and silence on standard output;
+// fresh encoder counters for every check; planted random formulas whose
+// models must satisfy them; a graph a million applications deep; the CNF
+// variable limit; and reading words from a model.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+#include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "cnf/verification_model_cnf.h"
 #include "config.h"
 #include "engine/graph_solve.h"
 #include "engine/lowering.h"
@@ -40,39 +41,42 @@ bool satisfies(const TermStore& store, const std::vector<TermId>& assertions, co
     return true;
 }
 
-TEST(GraphSolve, UnsatisfiableWhileBuildingAnswersWithoutEndingTheRun) {
+// Problems decided while building never reach the hooks nor end the run;
+// the others are searched between beforeSolve and afterSolve, with the
+// solver's progress table on standard error only when verbose. With the
+// adder heuristic's counter left high by an earlier run every addition
+// would become a module; each check starts it again from 0.
+TEST(GraphSolve, AnswersWithHooksAroundTheSearchAndNothingOnStandardOutput) {
     ConfigGuard guard;
     ASSERT_TRUE(exitOnUnsatWhileBuilding);
     TermStore s;
-    TermId x = s.mkVar(4, "x");
+    TermId x = s.mkVar(4, "x"), y = s.mkVar(4, "y"), z = s.mkVar(8, "z");
     TermId c5 = s.mkConst(4, 5), c6 = s.mkConst(4, 6);
-    const std::vector<std::vector<TermId>> problems = {
-        {s.mkBool(false)},
-        {s.mk(Kind::Equal, {c5, c6})},
-        {s.mk(Kind::Equal, {x, c5}), s.mk(Kind::Equal, {x, c6})},
-        {s.mk(Kind::BvUlt, {x, s.mkConst(4, 0)})},
-        {s.mk(Kind::Not, {s.mk(Kind::Equal, {s.mk(Kind::BvAdd, {c5, c6}), s.mkConst(4, 11)})})},
+    struct Problem {
+        std::vector<TermId> assertions;
+        Answer answer;
+        bool searched;
     };
-    for (const std::vector<TermId>& assertions : problems) {
-        bool searched = false;
-        GraphSolveOptions options;
-        options.afterSolve = [&](Solver&, bool) { searched = true; };
-        EXPECT_EQ(solveGraph(s, assertions, options).answer, Answer::Unsat);
-        EXPECT_FALSE(searched);
-        EXPECT_TRUE(exitOnUnsatWhileBuilding);
-    }
-}
-
-TEST(GraphSolve, HooksSurroundTheSearchAndStandardOutputStaysEmpty) {
-    TermStore s;
-    TermId x = s.mkVar(3, "x"), y = s.mkVar(3, "y");
-    TermId product = s.mk(Kind::BvMul, {x, y});
-    const std::vector<std::vector<TermId>> sat = {{}, {s.mk(Kind::Equal, {product, s.mkConst(3, 6)})}};
-    // x*x = 2 (mod 8) has no solution, but only a search finds that out.
-    const std::vector<TermId> unsat = {s.mk(Kind::Equal, {s.mk(Kind::BvMul, {x, x}), s.mkConst(3, 2)})};
-    for (int verbosity : {0, 1}) {
-        for (const auto& [assertions, expected] :
-             {std::make_pair(sat[0], true), std::make_pair(sat[1], true), std::make_pair(unsat, false)}) {
+    const Problem problems[] = {
+        {{s.mkBool(false)}, Answer::Unsat, false},
+        {{s.mk(Kind::Equal, {c5, c6})}, Answer::Unsat, false},
+        {{s.mk(Kind::Equal, {x, c5}), s.mk(Kind::Equal, {x, c6})}, Answer::Unsat, false},
+        {{s.mk(Kind::BvUlt, {x, s.mkConst(4, 0)})}, Answer::Unsat, false},
+        {{s.mk(Kind::Not, {s.mk(Kind::Equal, {s.mk(Kind::BvAdd, {c5, c6}), s.mkConst(4, 11)})})}, Answer::Unsat, false},
+        {{}, Answer::Sat, true},
+        {{s.mk(Kind::Equal, {s.mk(Kind::BvMul, {x, y}), s.mkConst(4, 6)})}, Answer::Sat, true},
+        {{s.mk(Kind::Equal, {s.mk(Kind::BvAdd, {z, z}), s.mkConst(8, 6)})}, Answer::Sat, true},
+        // x*x = 2 (mod 16) has no solution, but only a search finds that out.
+        {{s.mk(Kind::Equal, {s.mk(Kind::BvMul, {x, x}), s.mkConst(4, 2)})}, Answer::Unsat, true},
+    };
+    std::vector<std::set<int>> modules(std::size(problems));
+    // (verbosity, adder and multiplier counters left over from an earlier run)
+    typedef std::pair<int, unsigned int> Run;
+    for (const Run& run : {Run(0, 0), Run(1, 0), Run(0, 100000)}) {
+        const int verbosity = run.first;
+        for (size_t i = 0; i < std::size(problems); ++i) {
+            const Problem& p = problems[i];
+            addCounter = mulCounter = run.second;
             std::vector<std::string> events;
             GraphSolveOptions options;
             options.verbosity = verbosity;
@@ -80,40 +84,21 @@ TEST(GraphSolve, HooksSurroundTheSearchAndStandardOutputStaysEmpty) {
             options.afterSolve = [&](Solver& S, bool satisfiable) {
                 events.push_back(satisfiable ? "sat" : "unsat");
                 EXPECT_EQ(S.verbosity, verbosity);
+                modules[i].insert(S.nModules);
             };
             testing::internal::CaptureStdout();
             testing::internal::CaptureStderr();
-            CheckOutcome outcome = solveGraph(s, assertions, options);
-            std::string out = testing::internal::GetCapturedStdout();
-            std::string err = testing::internal::GetCapturedStderr();
-            EXPECT_EQ(out, "");
-            EXPECT_EQ(err.empty(), verbosity == 0);
-            EXPECT_EQ(outcome.answer, expected ? Answer::Sat : Answer::Unsat);
-            EXPECT_EQ(events, (std::vector<std::string>{"before", expected ? "sat" : "unsat"}));
-            if (expected) {
-                EXPECT_TRUE(satisfies(s, assertions, outcome));
-            }
+            CheckOutcome outcome = solveGraph(s, p.assertions, options);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+            EXPECT_EQ(testing::internal::GetCapturedStderr().empty(), verbosity == 0 || !p.searched);
+            EXPECT_EQ(outcome.answer, p.answer);
+            std::vector<std::string> searched = {"before", p.answer == Answer::Sat ? "sat" : "unsat"};
+            EXPECT_EQ(events, p.searched ? searched : std::vector<std::string>());
+            EXPECT_TRUE(exitOnUnsatWhileBuilding);
+            EXPECT_TRUE(p.answer == Answer::Unsat || satisfies(s, p.assertions, outcome));
         }
     }
-}
-
-// With the adder heuristic's counter left high by an earlier run every
-// addition would become a module; each check starts it again from 0.
-TEST(GraphSolve, EveryCheckStartsTheEncoderCountersAfresh) {
-    ConfigGuard guard;
-    TermStore s;
-    TermId x = s.mkVar(8, "x");
-    const std::vector<TermId> assertions = {s.mk(Kind::Equal, {s.mk(Kind::BvAdd, {x, x}), s.mkConst(8, 6)})};
-    std::vector<int> modules;
-    for (unsigned int leftOver : {0u, 100000u}) {
-        addCounter = leftOver;
-        mulCounter = leftOver;
-        GraphSolveOptions options;
-        options.afterSolve = [&](Solver& S, bool) { modules.push_back(S.nModules); };
-        EXPECT_EQ(solveGraph(s, assertions, options).answer, Answer::Sat);
-    }
-    ASSERT_EQ(modules.size(), 2u);
-    EXPECT_EQ(modules[0], modules[1]);
+    for (const std::set<int>& built : modules) EXPECT_LE(built.size(), 1u) << "modules differ between runs";
 }
 
 // Random terms built bottom-up over a few variables with planted values;
@@ -129,15 +114,12 @@ TEST(GraphSolve, ModelsOfPlantedRandomFormulasSatisfyThem) {
         TermStore s;
         Evaluator planted(s);
         const Sort w = 1 + rng() % 6;
-        std::vector<TermId> words, bools;
+        std::vector<TermId> words, bools = {s.mkVar(kBool, "p")};
+        planted.assign(bools[0], rng() % 2);
         for (int i = 0; i < 3; ++i) {
-            TermId v = s.mkVar(w, "v" + std::to_string(i));
-            planted.assign(v, mpz_class(static_cast<unsigned long>(rng() % (1u << w))));
-            words.push_back(v);
+            words.push_back(s.mkVar(w, "v" + std::to_string(i)));
+            planted.assign(words.back(), mpz_class(static_cast<unsigned long>(rng() % (1u << w))));
         }
-        TermId p = s.mkVar(kBool, "p");
-        planted.assign(p, rng() % 2);
-        bools.push_back(p);
         words.push_back(s.mkConst(w, static_cast<unsigned long>(rng() % (1u << w))));
         auto pick = [&](const std::vector<TermId>& pool) { return pool[rng() % pool.size()]; };
         for (int step = 0; step < 12; ++step) {
@@ -171,8 +153,7 @@ TEST(GraphSolve, MillionDeepChainLowersAndSolves) {
     TermId word = x;
     for (int level = 0; level < 1000000; ++level)
         word = level % 4 == 3 ? s.mk(Kind::BvNot, {word}) : s.mk(Kind::RotateRight, {word}, {1});
-    const std::vector<TermId> assertions = {s.mk(Kind::Equal, {word, s.mkConst(3, 5)})};
-    CheckOutcome outcome = solveGraph(s, assertions, GraphSolveOptions());
+    CheckOutcome outcome = solveGraph(s, {s.mk(Kind::Equal, {word, s.mkConst(3, 5)})}, GraphSolveOptions());
     ASSERT_EQ(outcome.answer, Answer::Sat);
     ASSERT_EQ(outcome.model.values.size(), 1u);
     EXPECT_EQ(outcome.model.values[0].second, 5);
@@ -186,10 +167,8 @@ TEST(GraphSolve, TheVariableLimitIsAnExceptionNotAnAbort) {
     toClses = ToClauses();
     TermStore s;
     TermId x = s.mkVar(8, "x");
-    TermId sum = s.mk(Kind::BvAdd, {x, x});
-    TermId same = s.mk(Kind::Equal, {x, x});
     const unsigned int limit = (1u << 30) - 1;
-    for (TermId t : {sum, same}) {
+    for (TermId t : {s.mk(Kind::BvAdd, {x, x}), s.mk(Kind::Equal, {x, x})}) {
         Solver S(prioParams[0]);
         std::unique_ptr<GeneratorTORVA> generator = torva::makeGraphGenerator(S);
         generator->lastCnfVar = limit - 9;
@@ -212,8 +191,8 @@ TEST(GraphSolve, TheVariableLimitIsAnExceptionNotAnAbort) {
     EXPECT_EQ(torva::leastBitsNeeded(s, {wide}), 2ull * torva::terms::kMaxWidth + 1);
     TermId slice = s.mk(Kind::Extract, {a}, {3, 0});
     EXPECT_EQ(torva::leastBitsNeeded(s, {s.mk(Kind::Equal, {slice, slice})}), torva::terms::kMaxWidth + 1ull);
-    torva::terms::CheckOutcome outcome = torva::solveGraph(s, {wide}, torva::GraphSolveOptions());
-    EXPECT_EQ(outcome.answer, torva::terms::Answer::Unknown);
+    CheckOutcome outcome = solveGraph(s, {wide}, GraphSolveOptions());
+    EXPECT_EQ(outcome.answer, Answer::Unknown);
     EXPECT_NE(outcome.reason.find("CNF variables"), std::string::npos);
 }
 

@@ -40,11 +40,8 @@ struct BenchmarkFile {
 // A benchmark made of declarations of 8-bit x and y, 4-bit u, boolean p and
 // q, and the given attributes.
 inline std::string benchmark(const std::string& attributes) {
-    return "(benchmark test\n"
-           ":logic QF_BV\n"
-           ":extrafuns ((x BitVec[8]) (y BitVec[8]) (u BitVec[4]))\n"
-           ":extrapreds ((p) (q))\n" +
-           attributes + "\n)\n";
+    return "(benchmark test\n:logic QF_BV\n:extrafuns ((x BitVec[8]) (y BitVec[8]) (u BitVec[4]))\n"
+           ":extrapreds ((p) (q))\n" + attributes + "\n)\n";
 }
 
 // The run's progress lines are of no interest in a child.
@@ -81,24 +78,10 @@ inline std::string quoted(const std::string& text) {
     return out;
 }
 
-// The line that refusals of a construct or operator carry after their
-// message, naming the reader that takes the whole language.
-inline const std::string kExtendedHint = "(torva --extended reads the whole SMT-LIB 1.2 QF_BV language)";
-
-// A fatal report of `source` with `message`; its line names the raising
-// statement, not the input, and is left open.
-inline std::string fatalReport(const std::string& source, const std::string& message) {
-    return "^File: " + quoted(source) + "\nLine: [0-9]+\n\n" + quoted(message) + "\n$";
-}
-
-inline void expectSat(const std::string& text) {
+// Parses and decides `text` in a child; `sat` is the expected answer.
+inline void expectAnswer(const std::string& text, bool sat) {
     BenchmarkFile file(text);
-    EXPECT_EXIT(decideAndExit(file.path), testing::ExitedWithCode(10), "") << text;
-}
-
-inline void expectUnsat(const std::string& text) {
-    BenchmarkFile file(text);
-    EXPECT_EXIT(decideAndExit(file.path), testing::ExitedWithCode(20), "") << text;
+    EXPECT_EXIT(decideAndExit(file.path), testing::ExitedWithCode(sat ? 10 : 20), "") << text;
 }
 
 // The parse of `text` ends with the parse error `message` on input line
@@ -109,15 +92,13 @@ inline void expectParseError(const std::string& text, const std::string& message
     EXPECT_EXIT(parseAndExit(file.path), testing::ExitedWithCode(1), testing::Eq(report)) << text;
 }
 
-// The parse of `text` aborts with a fatal report of `source` and `message`.
+// The parse of `text` aborts with a fatal report of `source` and `message`;
+// its line names the raising statement, not the input, and is left open.
 inline void expectFatal(const std::string& text, const std::string& source, const std::string& message) {
     BenchmarkFile file(text);
-    EXPECT_EXIT(parseAndExit(file.path), testing::KilledBySignal(SIGABRT), fatalReport(source, message)) << text;
-}
-
-// The parse of `text` aborts with a refusal: `message` and the hint line.
-inline void expectRefusal(const std::string& text, const std::string& source, const std::string& message) {
-    expectFatal(text, source, message + "\n" + kExtendedHint);
+    EXPECT_EXIT(parseAndExit(file.path), testing::KilledBySignal(SIGABRT),
+                "^File: " + quoted(source) + "\nLine: [0-9]+\n\n" + quoted(message) + "\n$")
+        << text;
 }
 
 }  // namespace parse_test

@@ -35,7 +35,7 @@ size_t maxDepth(const std::vector<Token>& tokens) {
     return deepest;
 }
 
-TEST(FuzzTokens, KindsAndSpans) {
+TEST(FuzzTokens, KindsSpansCheckSatsAndHugeConstants) {
     struct Case {
         std::string text;
         Tok kind;
@@ -52,12 +52,8 @@ TEST(FuzzTokens, KindsAndSpans) {
         EXPECT_EQ(t[0].kind, c.kind) << c.text;
     }
     std::string mixed = "(assert(= |x y|#b01))\"s\"\"\"; c\n:k 1.5 #xg";
-    std::vector<Token> t = tokenize(mixed);
-    EXPECT_EQ(concatenated(mixed, t), mixed);
-    for (const Script& s : builtinScripts()) EXPECT_EQ(concatenated(s.text, tokenize(s.text)), s.text);
-}
+    EXPECT_EQ(concatenated(mixed, tokenize(mixed)), mixed);
 
-TEST(FuzzTokens, GroupsCheckSatsAndHugeConstants) {
     std::string text = "(check-sat)(assert (check-sat)) ( ; c\n check-sat-assuming ()) \"(check-sat)\" |(check-sat)|";
     std::vector<Token> t = tokenize(text);
     EXPECT_EQ(checkSatOffsets(text, t), (std::vector<size_t>{0, 32}));
@@ -66,15 +62,15 @@ TEST(FuzzTokens, GroupsCheckSatsAndHugeConstants) {
     EXPECT_EQ(text.substr(g[0].begin, g[0].end - g[0].begin), "(check-sat)");
     EXPECT_EQ(text.substr(g[2].begin, g[2].end - g[2].begin), "(assert (check-sat))");
 
-    struct Case {
+    struct HugeCase {
         std::string text;
         bool huge;
-    } cases[] = {
+    } hugeCases[] = {
         {"(_ BitVec 999)", false}, {"(_ BitVec 1000)", true}, {"(_ bv0 0001)", false}, {"#b1010", false},
         {"#b" + std::string(1001, '1'), true}, {"#x" + std::string(250, 'f'), false}, {"#x" + std::string(251, 'f'), true},
         {"x1000", false}, {"|1000|", false}, {"\"1000\"", false}, {"1000.5", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(hasHugeConstant(c.text, tokenize(c.text)), c.huge) << c.text;
+    for (const HugeCase& c : hugeCases) EXPECT_EQ(hasHugeConstant(c.text, tokenize(c.text)), c.huge) << c.text;
 }
 
 RunEnd exited(int code, const std::string& out, const std::string& err = "") {
@@ -110,18 +106,14 @@ TEST(FuzzVerdicts, Scripts) {
         ScriptFacts facts;
         Outcome expected;
     } cases[] = {
-        {exited(10, "sat\n"), plain, Outcome::Result},
-        {exited(10, "unsat\n"), plain, Outcome::Fault},
-        {exited(20, "sat\nunsat\n"), plain, Outcome::Result},
-        {exited(20, ""), plain, Outcome::Fault},
-        {exited(0, "sat\n"), plain, Outcome::Fault},
-        {exited(0, "sat\n"), ending, Outcome::Result},
+        {exited(10, "sat\n"), plain, Outcome::Result}, {exited(10, "unsat\n"), plain, Outcome::Fault},
+        {exited(20, "sat\nunsat\n"), plain, Outcome::Result}, {exited(20, ""), plain, Outcome::Fault},
+        {exited(0, "sat\n"), plain, Outcome::Fault}, {exited(0, "sat\n"), ending, Outcome::Result},
         {exited(0, "unknown\n"), plain, Outcome::Result},
         {exited(0, "success\n(:name \"torva\")\n\"echo \"\"x\"\"\"\nunsupported\n\"two\nlines\"\n"), plain, Outcome::Result},
         {exited(10, "sat\n(\n  (define-fun x () (_ BitVec 4) #b0001)\n  (define-fun |a b| () Bool true)\n)\n((x #b0001))\n"),
          plain, Outcome::Result},
-        {exited(0, "(unterminated\n"), plain, Outcome::Fault},
-        {exited(0, "\"unterminated\n"), plain, Outcome::Fault},
+        {exited(0, "(unterminated\n"), plain, Outcome::Fault}, {exited(0, "\"unterminated\n"), plain, Outcome::Fault},
         {exited(0, "garbage\n"), plain, Outcome::Fault},
         {exited(1, "sat\n(error \"3:7: unknown symbol x\")\n"), plain, Outcome::ErrorLine},
         {exited(1, "(error \"1:2: unknown symbol |a\"\"b|\")"), plain, Outcome::ErrorLine},
@@ -130,16 +122,12 @@ TEST(FuzzVerdicts, Scripts) {
         {exited(1, "(error \"3:7: a\")\n(error \"b\")\n"), plain, Outcome::Fault},
         {exited(1, "(error \"unknown symbol\")\n"), plain, Outcome::Fault},
         {exited(1, "(error \"0:1: a\")\n"), plain, Outcome::Fault},
-        {exited(1, "(error \"1:1: a\") \n"), plain, Outcome::ErrorLine},
-        {exited(1, ""), plain, Outcome::Fault},
-        {exited(0, "sat\n(error \"2:1: a\")\n"), ending, Outcome::Fault},
-        {exited(3, "sat\n"), plain, Outcome::Fault},
+        {exited(1, "(error \"1:1: a\") \n"), plain, Outcome::ErrorLine}, {exited(1, ""), plain, Outcome::Fault},
+        {exited(0, "sat\n(error \"2:1: a\")\n"), ending, Outcome::Fault}, {exited(3, "sat\n"), plain, Outcome::Fault},
         {exited(2, ""), plain, Outcome::Fault},
         {exited(1, "", "Error: out of memory: the benchmark needs more memory than this machine has\n"), plain, Outcome::OverLimit},
-        {exited(1, ""), redirected, Outcome::ErrorLine},
-        {exited(10, ""), redirected, Outcome::Result},
-        {signalled(SIGSEGV), plain, Outcome::Fault},
-        {signalled(SIGXCPU, "sat\n"), plain, Outcome::OverLimit},
+        {exited(1, ""), redirected, Outcome::ErrorLine}, {exited(10, ""), redirected, Outcome::Result},
+        {signalled(SIGSEGV), plain, Outcome::Fault}, {signalled(SIGXCPU, "sat\n"), plain, Outcome::OverLimit},
         {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: heap-buffer-overflow on address"), plain, Outcome::Fault},
         {signalled(SIGABRT, "", "==1==ERROR: AddressSanitizer: hard rss limit exhausted (2048Mb vs 2050Mb)"), plain, Outcome::OverLimit},
         {exited(1, "", "x.cc:3:4: runtime error: signed integer overflow"), plain, Outcome::Fault},
@@ -200,6 +188,7 @@ TEST(FuzzSeeds, WellFormedWithOneAnswerPerCheckSat) {
     std::set<std::string> commands, operators;
     for (const Script& s : builtinScripts()) {
         std::vector<Token> t = tokenize(s.text);
+        ASSERT_EQ(concatenated(s.text, t), s.text);
         int depth = 0;
         for (size_t i = 0; i < t.size(); i++) {
             ASSERT_NE(t[i].kind, Tok::Other) << s.text.substr(0, 200);
@@ -234,43 +223,40 @@ TEST(FuzzMutator, DeterministicAndReachesEveryShape) {
     for (const Script& s : builtinScripts())
         if (s.text.size() < 4000) pool.push_back(s.text);
     Smt2Mutator a(7), b(7);
-    bool deep = false, huge = false, let = false, unbalanced = false, truncated = false, command = false;
-    for (int i = 0; i < 200; i++) {
-        const std::string& parent = pool[static_cast<size_t>(i) % pool.size()];
+    std::set<std::string> reached;
+    for (size_t i = 0; i < 200; i++) {
+        const std::string& parent = pool[i % pool.size()];
         std::string x = a.mutate(parent, pool);
         ASSERT_EQ(x, b.mutate(parent, pool)) << "mutation " << i;
         ASSERT_LE(x.size(), Smt2Mutator::kMaxScript);
         std::vector<Token> t = tokenize(x);
-        deep = deep || maxDepth(t) >= 100000;
-        huge = huge || hasHugeConstant(x, t);
-        let = let || x.find("(let ((fz") != std::string::npos;
-        size_t opens = std::count(x.begin(), x.end(), '('), closes = std::count(x.begin(), x.end(), ')');
-        unbalanced = unbalanced || opens != closes;
-        truncated = truncated || (x.size() < parent.size() && parent.compare(0, x.size(), x) == 0);
-        command = command || checkSatOffsets(x, t).size() > checkSatOffsets(parent, tokenize(parent)).size();
+        const std::pair<const char*, bool> shapes[] = {
+            {"deep", maxDepth(t) >= 100000},
+            {"huge", hasHugeConstant(x, t)},
+            {"let", x.find("(let ((fz") != std::string::npos},
+            {"unbalanced", std::count(x.begin(), x.end(), '(') != std::count(x.begin(), x.end(), ')')},
+            {"truncated", x.size() < parent.size() && parent.compare(0, x.size(), x) == 0},
+            {"command", checkSatOffsets(x, t).size() > checkSatOffsets(parent, tokenize(parent)).size()}};
+        for (const auto& [shape, seen] : shapes)
+            if (seen) reached.insert(shape);
     }
-    EXPECT_TRUE(deep);
-    EXPECT_TRUE(huge);
-    EXPECT_TRUE(let);
-    EXPECT_TRUE(unbalanced);
-    EXPECT_TRUE(truncated);
-    EXPECT_TRUE(command);
+    EXPECT_EQ(reached, (std::set<std::string>{"command", "deep", "huge", "let", "truncated", "unbalanced"}));
 }
 
 TEST(FuzzMutator, AnswerKeepingVariantsKeepTheCommands) {
     Smt2Mutator m(3);
-    for (int round = 0; round < 3; round++) {
+    for (int round = 0; round < 3; round++)
         for (const Script& s : builtinScripts()) {
             if (!s.checked) continue;
             std::string x = m.equivalent(s.text);
-            std::vector<Token> t = tokenize(x), original = tokenize(s.text);
-            EXPECT_EQ(checkSatOffsets(x, t).size(), checkSatOffsets(s.text, original).size()) << x.substr(0, 300);
-            EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const Token& k) { return k.kind == Tok::Open; }),
-                      std::count_if(t.begin(), t.end(), [](const Token& k) { return k.kind == Tok::Close; }))
-                << x.substr(0, 300);
-            for (const Token& k : t) EXPECT_NE(k.kind, Tok::Other) << x.substr(0, 300);
+            std::vector<Token> t = tokenize(x);
+            EXPECT_EQ(checkSatOffsets(x, t).size(), checkSatOffsets(s.text, tokenize(s.text)).size()) << x.substr(0, 300);
+            auto count = [&](Tok kind) {
+                return std::count_if(t.begin(), t.end(), [&](const Token& k) { return k.kind == kind; });
+            };
+            EXPECT_EQ(count(Tok::Open), count(Tok::Close)) << x.substr(0, 300);
+            EXPECT_EQ(count(Tok::Other), 0) << x.substr(0, 300);
         }
-    }
 }
 
 }  // namespace

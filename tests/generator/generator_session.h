@@ -1,7 +1,8 @@
 // Test harness of the front end's data side and the generator: a Session is
 // the state of one run (solver, generator, the front end's globals) and
 // cleans it all up again; it builds constant operands, solves, and reads
-// words back from the model. ConfigGuard restores the configuration and the
+// words back from the model and the bits fixed at level 0. summary() shows a
+// record in one line. ConfigGuard restores the configuration and the
 // encoder's process-wide counters. exactly() turns a text into a death-test
 // pattern that matches it literally.
 #pragma once
@@ -70,15 +71,29 @@ public:
         return value;
     }
 
-    // The value of a bit fixed at level 0, or l_Undef (also for a variable
-    // the solver has not created yet).
-    lbool fixedValue(unsigned int var) const {
-        return var < static_cast<unsigned int>(solver.nVars()) ? Module::assigns[static_cast<int>(var)] : l_Undef;
+    // The bits fixed at level 0, least significant first: '1', '0', or '?'
+    // for an open bit (also for a variable the solver has not created yet).
+    std::string fixedBits(const Bits& bits) const {
+        std::string text;
+        for (unsigned int var : bits) {
+            bool created = var < static_cast<unsigned int>(solver.nVars());
+            lbool value = created ? Module::assigns[static_cast<int>(var)] : l_Undef;
+            text += value == l_True ? '1' : value == l_False ? '0' : '?';
+        }
+        return text;
     }
 
 private:
     std::vector<std::unique_ptr<Signal>> owned;
 };
+
+// A record as "id kind width: bits", e.g. "3 bool 1: 10".
+inline std::string summary(const Signal* sig) {
+    std::string text = std::to_string(sig->id) + (sig->kind == SIGNAL_BOOL ? " bool " : " bv ");
+    text += std::to_string(sig->bitsize) + ":";
+    for (unsigned int var : sig->cnfVars) text += " " + std::to_string(var);
+    return text;
+}
 
 // A death-test pattern that matches `text` literally.
 inline std::string exactly(const std::string& text) {
@@ -94,13 +109,3 @@ inline std::string exactly(const std::string& text) {
 inline std::string report(const std::string& source, int line, const std::string& message) {
     return exactly("File: " + source + "\nLine: " + std::to_string(line) + "\n\n" + message + "\n");
 }
-
-inline uint64_t lowMask(unsigned int n) { return n >= 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1; }
-
-// The two's-complement reading of the n-bit pattern v.
-inline int64_t asSigned(uint64_t v, unsigned int n) {
-    return (v >> (n - 1)) & 1 ? static_cast<int64_t>(v) - static_cast<int64_t>(uint64_t(1) << n)
-                              : static_cast<int64_t>(v);
-}
-
-inline uint64_t asPattern(int64_t v, unsigned int n) { return static_cast<uint64_t>(v) & lowMask(n); }

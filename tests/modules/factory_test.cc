@@ -1,5 +1,5 @@
 // The module factory: the report of every width check (with the order of the
-// checks), the UNSAT exit of getDataSET, the registration of modules (ids,
+// checks), getDataSET and its UNSAT exit, the registration of modules (ids,
 // watch lists, variables, backtrack flags, substituted-clause counts) and
 // their placement in the priority lists.
 #include <unistd.h>
@@ -20,50 +20,43 @@ std::string reportPattern(int line, const std::string& message) {
     return pattern + "$";
 }
 
+typedef std::function<void(Solver&)> Build;
 typedef void (*TwoOperands)(Solver&, BitVector&, BitVector&, BitVector&);
 typedef void (*OneOperand)(Solver&, BitVector&, BitVector&);
 
 // Factory calls over bit vectors of the given widths (all on x0 ..).
-std::function<void(Solver&)> call(TwoOperands f, int out, int a, int b) {
+Build call(TwoOperands f, int out, int a, int b) {
     return [=](Solver& s) {
         BitVector o = bitRange(0, out), x = bitRange(0, a), y = bitRange(0, b);
         f(s, o, x, y);
     };
 }
-std::function<void(Solver&)> call(OneOperand f, int out, int in) {
+Build call(OneOperand f, int out, int in) {
     return [=](Solver& s) {
         BitVector o = bitRange(0, out), i = bitRange(0, in);
         f(s, o, i);
     };
 }
-void iteWithCondition2(Solver& s) {
-    BitVector o{0}, c{0, 1}, t{0}, e{0};
-    getDataITE(s, o, c, t, e);
+Build ite(int out, int cond, int thenW, int elseW) {
+    return [=](Solver& s) {
+        BitVector o = bitRange(0, out), c = bitRange(0, cond), t = bitRange(0, thenW), e = bitRange(0, elseW);
+        getDataITE(s, o, c, t, e);
+    };
 }
-void shiftOfNothing(Solver& s) {
-    BitVector d, a, o{0};
-    getDataShift(s, d, a, o, true);
-}
-void setTwoVarsOneValue(Solver& s) {
-    BitVector vars{0, 1};
-    std::vector<bool> values{true};
-    getDataSET(s, vars, values);
+Build shift(int data, int amount, int out, bool left) {
+    return [=](Solver& s) {
+        BitVector d = bitRange(0, data), a = bitRange(0, amount), o = bitRange(0, out);
+        getDataShift(s, d, a, o, left);
+    };
 }
 
 TEST(ModuleFactoryDeathTest, WidthChecksReportInLineOrder) {
-    const auto ite = [](int out, int thenW, int elseW) {
-        return [=](Solver& s) {
-            BitVector o = bitRange(0, out), c{0}, t = bitRange(0, thenW), e = bitRange(0, elseW);
-            getDataITE(s, o, c, t, e);
-        };
+    const Build setTwoVarsOneValue = [](Solver& s) {
+        BitVector vars{0, 1};
+        std::vector<bool> values{true};
+        getDataSET(s, vars, values);
     };
-    const auto shift = [](int data, int out) {
-        return [=](Solver& s) {
-            BitVector d = bitRange(0, data), a{0}, o = bitRange(0, out);
-            getDataShift(s, d, a, o, false);
-        };
-    };
-    const std::vector<std::tuple<std::function<void(Solver&)>, int, std::string>> checks = {
+    const std::vector<std::tuple<Build, int, std::string>> checks = {
         {call(getDataAND, 5, 2, 3), 144, "inputs have different bitsizes: 2 3"},
         {call(getDataAND, 2, 1, 1), 145, "output and inputs have different bitsize: 2 1"},
         {call(getDataAND, 2, 2, 2), 147, "bvand not supported. max bitsize is one: 2"},
@@ -79,15 +72,15 @@ TEST(ModuleFactoryDeathTest, WidthChecksReportInLineOrder) {
         {call(getDataINV, 0, 1), 106, "in and out has different bitsize: 1 vs. 0"},
         {call(getDataEQ, 2, 2, 3), 286, "inputs have different bitsizes: 2 3"},
         {call(getDataEQ, 2, 3, 3), 287, "output has not a bitsize of one: 2"},
-        {iteWithCondition2, 336, "condition signal is not bool: 2"},
-        {ite(4, 2, 3), 337, "if end else inputs have different bitsize: 2 3"},
-        {ite(3, 2, 2), 338, "output has different bitsize to inputs: 3 2"},
+        {ite(1, 2, 1, 1), 336, "condition signal is not bool: 2"},
+        {ite(4, 1, 2, 3), 337, "if end else inputs have different bitsize: 2 3"},
+        {ite(3, 1, 2, 2), 338, "output has different bitsize to inputs: 3 2"},
         {call(getDataADD, 8, 8, 7), 393, "bitsize of inputs is different: 8 7"},
         {call(getDataADD, 8, 8, 8), 394, "output bitsize is not equal inputbs+1: 8 8"},
         {call(getDataMUL, 8, 4, 5), 443, "bitsize of inputs is different: 4 5"},
         {call(getDataMUL, 7, 4, 4), 444, "output bitsize is not equal inputbs*2: 7 4"},
-        {shiftOfNothing, 547, "Bitgroesse eines Eingangs ist 0"},
-        {shift(4, 3), 548, "Ausgang hat die falsche Bitgroesse"},
+        {shift(0, 0, 1, true), 547, "Bitgroesse eines Eingangs ist 0"},
+        {shift(4, 1, 3, false), 548, "Ausgang hat die falsche Bitgroesse"},
         {setTwoVarsOneValue, 17, "number of operands and values is different: 2 1"},
     };
     for (const auto& [build, line, message] : checks) {
@@ -101,27 +94,22 @@ TEST(ModuleFactoryDeathTest, WidthChecksReportInLineOrder) {
     }
 }
 
-// Standard output goes to standard error, where the death test reads it.
-void setContradictingUnits() {
-    dup2(STDERR_FILENO, STDOUT_FILENO);
+// getDataSET creates the variables it fixes; contradicting units end the run
+// (standard output goes to standard error, where the death test reads it).
+TEST(ModuleFactoryDeathTest, SetFixesVariablesAndContradictingUnitsEndTheRun) {
     ModuleSolver ms;
-    BitVector vars{3, 3};
-    std::vector<bool> values{true, false};
-    getDataSET(ms.s, vars, values);
-}
-
-TEST(ModuleFactoryDeathTest, ContradictingUnitsEndTheRunUnsatisfiable) {
-    EXPECT_EXIT(setContradictingUnits(), ::testing::ExitedWithCode(20), "^Result: UNSAT\n$");
-}
-
-TEST(ModuleFactory, SetCreatesVariablesAndFixesThem) {
-    ModuleSolver ms;
-    BitVector vars{5, 2};
+    BitVector vars{5, 2}, same{3, 3};
     std::vector<bool> values{true, false};
     getDataSET(ms.s, vars, values);
     EXPECT_EQ(6, ms.s.nVars());
     EXPECT_EQ(l_True, ms.value(5));
     EXPECT_EQ(l_False, ms.value(2));
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            getDataSET(ms.s, same, values);
+        },
+        ::testing::ExitedWithCode(20), "^Result: UNSAT\n$");
 }
 
 TEST(ModuleFactory, RegistrationOrderAndBookkeeping) {
@@ -137,7 +125,8 @@ TEST(ModuleFactory, RegistrationOrderAndBookkeeping) {
     EXPECT_EQ(2, s.nModules);
     ASSERT_EQ(2u, s.modules.size());
     EXPECT_EQ(1u, s.modules[1]->id);
-    EXPECT_EQ((std::vector<int>{-1, -1}), std::vector<int>(Module::backtrackFlags.begin(), Module::backtrackFlags.end()));
+    EXPECT_EQ((std::vector<int>{-1, -1}),
+              std::vector<int>(Module::backtrackFlags.begin(), Module::backtrackFlags.end()));
     EXPECT_EQ(48, s.nVars());
     EXPECT_EQ((std::vector<int>{0}), s.prioModules[7]);
     EXPECT_EQ((std::vector<int>{1}), s.prioModules[9]);
@@ -165,23 +154,15 @@ TEST(ModuleFactory, SubstitutedClauseCountsAndLists) {
     }
 }
 
-// Restores a priority table entry when the test ends.
-class PriorityOverride {
-public:
-    PriorityOverride(int index, int value) : index(index), saved(prioParams[index]) { prioParams[index] = value; }
-    ~PriorityOverride() { prioParams[index] = saved; }
-
-private:
-    int index;
-    int saved;
-};
-
 TEST(ModuleFactory, PrioritiesAboveTheTopListLandInIt) {
-    PriorityOverride adder(PRIO_ADDER, 12);
-    PriorityOverride multiplier(PRIO_MULTIPLIER, 0);
+    const int adder = prioParams[PRIO_ADDER], multiplier = prioParams[PRIO_MULTIPLIER];
+    prioParams[PRIO_ADDER] = 12;
+    prioParams[PRIO_MULTIPLIER] = 0;
     ModuleSolver ms;
     Operation{Kind::Add, 2, 0}.registerWith(ms.s);
     Operation{Kind::Mul, 2, 0}.registerWith(ms.s);
+    prioParams[PRIO_ADDER] = adder;
+    prioParams[PRIO_MULTIPLIER] = multiplier;
     EXPECT_EQ((std::vector<int>{0}), ms.s.prioModules[9]);
     EXPECT_EQ(12, ms.module(0)->priority);
     EXPECT_EQ((std::vector<int>{1}), ms.s.prioModules[0]);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -31,6 +30,13 @@ inline std::vector<Lit> litsOf(const Clause* c) {
 }
 inline std::vector<Lit> reasonOf(int x) { return litsOf(Module::conflictGraph[x].reason); }
 
+// Whether the full assignment (bit v for variable v) satisfies the clause.
+inline bool satisfies(uint64_t assignment, const std::vector<Lit>& clause) {
+    for (Lit p : clause)
+        if (((assignment >> var(p)) & 1) != static_cast<uint64_t>(sign(p))) return true;
+    return false;
+}
+
 inline BitVector bitRange(unsigned int first, int n) {
     BitVector bits;
     for (int i = 0; i < n; i++) bits.push_back(first + static_cast<unsigned int>(i));
@@ -49,7 +55,7 @@ struct ModuleSolver {
     Module* module(int i = 0) { return s.modules[static_cast<size_t>(i)]; }
 
     // Opens a decision level holding the given literals, then propagates.
-    Clause* assign(std::initializer_list<Lit> ps) {
+    Clause* assign(const std::vector<Lit>& ps) {
         s.newDecisionLevel();
         for (Lit p : ps) {
             while (var(p) >= s.nVars()) s.newVar(true, true);
@@ -86,7 +92,6 @@ struct Operation {
     }
     int nOut() const {
         switch (kind) {
-            case Kind::Eq: return 1;
             case Kind::Ite: case Kind::Shl: case Kind::Shr: return width;
             case Kind::Add: return width + 1;
             case Kind::Mul: return 2 * width;
@@ -99,11 +104,10 @@ struct Operation {
         const uint64_t mask = (uint64_t{1} << width) - 1;
         const uint64_t lo = in & mask;
         const uint64_t hi = (in >> width) & mask;
-        const int bitCount = __builtin_popcountll(in);
         switch (kind) {
             case Kind::And: case Kind::And3: return in == (uint64_t{1} << nIn()) - 1;
             case Kind::Or: case Kind::Or3: return in != 0;
-            case Kind::Xor: case Kind::Xor3: return bitCount % 2;
+            case Kind::Xor: case Kind::Xor3: return __builtin_popcountll(in) % 2;
             case Kind::Inv: return !in;
             case Kind::Id: return in;
             case Kind::Eq: return lo == hi;
@@ -139,10 +143,8 @@ struct Operation {
     // three-input gates, which the factory never builds, are registered the
     // same way by hand.
     void registerWith(Solver& s) const {
-        const unsigned int out = static_cast<unsigned int>(nIn());
-        BitVector o = bitRange(out, nOut());
-        BitVector a = bitRange(0, width);
-        BitVector b = bitRange(static_cast<unsigned int>(width), width);
+        BitVector o = bitRange(static_cast<unsigned int>(nIn()), nOut());
+        BitVector a = bitRange(0, width), b = bitRange(static_cast<unsigned int>(width), width);
         BitVector x{0}, y{1};
         switch (kind) {
             case Kind::And: getDataAND(s, o, x, y); break;
@@ -181,27 +183,6 @@ private:
         s.prioModules[3].push_back(static_cast<int>(id));
     }
 };
-
-// Builds `op` in a fresh solver and assigns `ps` in one decision level. The
-// conflict that follows, the reason then recorded for x, and the number of
-// bits the module implied.
-inline std::vector<Lit> conflictAfter(const Operation& op, std::initializer_list<Lit> ps) {
-    ModuleSolver ms;
-    op.registerWith(ms.s);
-    return litsOf(ms.assign(ps));
-}
-inline std::vector<Lit> reasonAfter(const Operation& op, std::initializer_list<Lit> ps, int x) {
-    ModuleSolver ms;
-    op.registerWith(ms.s);
-    ms.assign(ps);
-    return reasonOf(x);
-}
-inline int impliedAfter(const Operation& op, std::initializer_list<Lit> ps) {
-    ModuleSolver ms;
-    op.registerWith(ms.s);
-    ms.assign(ps);
-    return ms.s.nAssigns() - static_cast<int>(ps.size());
-}
 
 // Every operation kind at the small widths the randomized tests cover; the
 // shifters with amount widths below, at and above the bits that matter.

@@ -135,11 +135,8 @@ private:
     }
 
     bool followsFromOperation(const std::vector<Lit>& clause) const {
-        for (uint64_t model : models) {
-            bool satisfied = false;
-            for (Lit p : clause) satisfied |= ((model >> var(p)) & 1) != static_cast<uint64_t>(sign(p));
-            if (!satisfied) return false;
-        }
+        for (uint64_t model : models)
+            if (!satisfies(model, clause)) return false;
         return true;
     }
 
@@ -190,25 +187,25 @@ private:
     }
 };
 
-void runProtocol(std::initializer_list<Kind> kinds, int trials, int steps) {
-    for (const Operation& op : smallOperations(5)) {
-        if (std::find(kinds.begin(), kinds.end(), op.kind) == kinds.end()) continue;
-        SCOPED_TRACE(op.name());
-        ProtocolWalk(op).run(trials, steps);
-        if (::testing::Test::HasFailure()) return;
+TEST(ModuleProtocol, EveryKindOnRandomWalks) {
+    const struct {
+        std::vector<Kind> kinds;
+        int trials, steps;
+    } groups[] = {
+        {{Kind::And, Kind::Or, Kind::Xor, Kind::And3, Kind::Or3, Kind::Xor3, Kind::Inv, Kind::Id}, 40, 12},
+        {{Kind::Eq, Kind::Ite}, 60, 30},
+        {{Kind::Add}, 60, 30},
+        {{Kind::Mul}, 80, 30},
+        {{Kind::Shl, Kind::Shr}, 30, 25},
+    };
+    for (const auto& group : groups) {
+        for (const Operation& op : smallOperations(5)) {
+            if (std::find(group.kinds.begin(), group.kinds.end(), op.kind) == group.kinds.end()) continue;
+            SCOPED_TRACE(op.name());
+            ProtocolWalk(op).run(group.trials, group.steps);
+            if (::testing::Test::HasFailure()) return;
+        }
     }
 }
-
-TEST(ModuleProtocol, BitGates) {
-    runProtocol({Kind::And, Kind::Or, Kind::Xor, Kind::And3, Kind::Or3, Kind::Xor3, Kind::Inv, Kind::Id}, 40, 12);
-}
-
-TEST(ModuleProtocol, EqualityAndIfThenElse) { runProtocol({Kind::Eq, Kind::Ite}, 60, 30); }
-
-TEST(ModuleProtocol, Adder) { runProtocol({Kind::Add}, 60, 30); }
-
-TEST(ModuleProtocol, Multiplier) { runProtocol({Kind::Mul}, 80, 30); }
-
-TEST(ModuleProtocol, Shift) { runProtocol({Kind::Shl, Kind::Shr}, 30, 25); }
 
 }  // namespace

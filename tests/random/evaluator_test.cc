@@ -1,156 +1,179 @@
-// Self-test of the reference evaluator: operator values at the corners of
-// their definitions, and the signed division checked against integer
-// arithmetic for every pair of small operands.
+// The reference evaluator against definitions of its own: every operator at
+// every width from 1 to 64 (exhaustively up to width 5, on corner and random
+// values beyond) agrees with integer arithmetic or a bit-by-bit definition;
+// and the model count enumerates exactly the declarations the assertions read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <tuple>
+#include <string>
+
 #include "random/evaluator.h"
+#include "random/prng.h"
 
 namespace torva_random {
 namespace {
 
-TEST(Evaluator, MasksAndSignedReading) {
-    EXPECT_EQ(bv::mask(1), 1u);
-    EXPECT_EQ(bv::mask(8), 0xffu);
-    EXPECT_EQ(bv::mask(64), ~0ULL);
-    EXPECT_EQ(bv::toSigned(0xf, 4), -1);
-    EXPECT_EQ(bv::toSigned(0x8, 4), -8);
-    EXPECT_EQ(bv::toSigned(0x7, 4), 7);
-    EXPECT_EQ(bv::toSigned(1, 1), -1);
-    EXPECT_EQ(bv::toSigned(1ULL << 63, 64), INT64_MIN);
-    EXPECT_EQ(bv::neg(1, 8), 0xffu);
-    EXPECT_EQ(bv::neg(0, 8), 0u);
-    EXPECT_EQ(bv::neg(0x80, 8), 0x80u);
+using Int = __int128;
+using Wide = unsigned __int128;
+
+// The value of a probe from those of x and y (of the width under test) and
+// of the predicates p and q; exact, reduced modulo 2^width by the check.
+using Definition = std::function<Int(Int a, Int b, bool p, bool q)>;
+
+struct Probe {
+    std::string name;
+    int node;
+    unsigned width;  // 0 for a formula
+    Definition expected;
+};
+
+Int pow2(unsigned k) { return Int(1) << k; }
+uint64_t reduce(Int v, unsigned w) { return static_cast<uint64_t>(((v % pow2(w)) + pow2(w)) % pow2(w)); }
+Int bit(Int a, unsigned i) { return (a >> i) & 1; }
+Int floorDiv(Int a, Int b) { return a / b * b != a && (a < 0) != (b < 0) ? a / b - 1 : a / b; }
+
+// The n-bit value whose bit i is bit from(i) of a.
+Int gather(Int a, unsigned n, const std::function<unsigned(unsigned)>& from) {
+    Int v = 0;
+    for (unsigned i = 0; i < n; i++) v |= bit(a, from(i)) << i;
+    return v;
 }
 
-TEST(Evaluator, DivisionByZero) {
-    EXPECT_EQ(bv::udiv(13, 0, 8), 0xffu);
-    EXPECT_EQ(bv::urem(13, 0, 8), 13u);
-    EXPECT_EQ(bv::sdiv(5, 0, 4), 0xfu);
-    EXPECT_EQ(bv::sdiv(0, 0, 4), 0xfu);
-    EXPECT_EQ(bv::sdiv(0xb, 0, 4), 1u);
-    EXPECT_EQ(bv::srem(0xb, 0, 4), 0xbu);
-    EXPECT_EQ(bv::srem(5, 0, 4), 5u);
-    EXPECT_EQ(bv::udiv(~0ULL, 0, 64), ~0ULL);
+int add(Benchmark& b, Op op, unsigned width, std::vector<int> kids, unsigned hi = 0, unsigned lo = 0, int decl = -1) {
+    Node n;
+    n.op = op;
+    n.width = width;
+    n.kids = std::move(kids);
+    n.hi = hi;
+    n.lo = lo;
+    n.decl = decl;
+    return b.add(n);
 }
 
-TEST(Evaluator, SignedDivisionCorners) {
-    EXPECT_EQ(bv::sdiv(0xf, 2, 4), 0u);     // -1 / 2
-    EXPECT_EQ(bv::srem(0xf, 2, 4), 0xfu);   // remainder -1
-    EXPECT_EQ(bv::sdiv(0, 0xf, 4), 0u);
-    EXPECT_EQ(bv::srem(0, 0xf, 4), 0u);
-    EXPECT_EQ(bv::sdiv(0x8, 0xf, 4), 0x8u); // -8 / -1 wraps
-    EXPECT_EQ(bv::srem(0x8, 0xf, 4), 0u);
-    EXPECT_EQ(bv::sdiv(0xf9, 2, 8), 0xfdu); // -7 / 2 = -3
-    EXPECT_EQ(bv::srem(0xf9, 2, 8), 0xffu); // remainder -1
-    EXPECT_EQ(bv::sdiv(7, 0xfe, 8), 0xfdu); // 7 / -2 = -3
-    EXPECT_EQ(bv::srem(7, 0xfe, 8), 1u);
+// Nodes applying every operator to x, y, p and q of width w, each with its definition.
+std::vector<Probe> probesAt(unsigned w, Benchmark& bench) {
+    bench.decls = {{"x", w, false}, {"y", w, false}, {"p", 1, true}, {"q", 1, true}};
+    int x = add(bench, Op::Var, w, {}, 0, 0, 0), y = add(bench, Op::Var, w, {}, 0, 0, 1);
+    int p = add(bench, Op::Pred, 0, {}, 0, 0, 2), q = add(bench, Op::Pred, 0, {}, 0, 0, 3);
+    const Int m = pow2(w);
+    auto s = [w, m](Int v) { return bit(v, w - 1) ? v - m : v; };
+    std::vector<Probe> out;
+    auto probe = [&](Op op, unsigned width, std::vector<int> kids, Definition f, unsigned hi = 0, unsigned lo = 0) {
+        std::string name = std::string(opName(op)) + " " + std::to_string(hi) + " " + std::to_string(lo);
+        out.push_back({name, add(bench, op, width, std::move(kids), hi, lo), width, std::move(f)});
+    };
+    using Word = std::function<Int(Int, Int)>;
+    const std::tuple<Op, unsigned, Word> overXandY[] = {  // operator, result width (0: formula), definition
+        {Op::Add, w, [](Int a, Int b) { return a + b; }}, {Op::Sub, w, [](Int a, Int b) { return a - b; }},
+        {Op::Mul, w, [m](Int a, Int b) { return static_cast<Int>(Wide(a) * Wide(b) % Wide(m)); }},
+        {Op::Udiv, w, [m](Int a, Int b) { return b == 0 ? m - 1 : a / b; }},
+        {Op::Urem, w, [](Int a, Int b) { return b == 0 ? a : a % b; }},
+        {Op::Sdiv, w, [s](Int a, Int b) { return b == 0 ? (s(a) < 0 ? 1 : -1) : s(a) / s(b); }},
+        {Op::Srem, w, [s](Int a, Int b) { return b == 0 ? a : s(a) % s(b); }},
+        {Op::Smod, w, [s](Int a, Int b) { return b == 0 ? a : s(a) - s(b) * floorDiv(s(a), s(b)); }},
+        {Op::Shl, w, [w](Int a, Int b) { return b >= w ? 0 : a << static_cast<unsigned>(b); }},
+        {Op::Lshr, w, [w](Int a, Int b) { return b >= w ? 0 : a >> static_cast<unsigned>(b); }},
+        {Op::Ashr, w, [w, s](Int a, Int b) { return floorDiv(s(a), pow2(b >= w ? w : static_cast<unsigned>(b))); }},
+        {Op::BvAnd, w, [](Int a, Int b) { return a & b; }}, {Op::BvOr, w, [](Int a, Int b) { return a | b; }},
+        {Op::BvXor, w, [](Int a, Int b) { return a ^ b; }}, {Op::Xnor, w, [](Int a, Int b) { return ~(a ^ b); }},
+        {Op::Nand, w, [](Int a, Int b) { return ~(a & b); }}, {Op::Nor, w, [](Int a, Int b) { return ~(a | b); }},
+        {Op::Comp, 1, [](Int a, Int b) { return a == b; }}, {Op::Equal, 0, [](Int a, Int b) { return a == b; }},
+        {Op::Ult, 0, [](Int a, Int b) { return a < b; }}, {Op::Ule, 0, [](Int a, Int b) { return a <= b; }},
+        {Op::Ugt, 0, [](Int a, Int b) { return a > b; }}, {Op::Uge, 0, [](Int a, Int b) { return a >= b; }},
+        {Op::Slt, 0, [s](Int a, Int b) { return s(a) < s(b); }}, {Op::Sle, 0, [s](Int a, Int b) { return s(a) <= s(b); }},
+        {Op::Sgt, 0, [s](Int a, Int b) { return s(a) > s(b); }}, {Op::Sge, 0, [s](Int a, Int b) { return s(a) >= s(b); }},
+    };
+    for (const auto& [op, width, f] : overXandY)
+        probe(op, width, {x, y}, [f = f](Int a, Int b, bool, bool) { return f(a, b); });
+    probe(Op::Neg, w, {x}, [](Int a, Int, bool, bool) { return -a; });
+    probe(Op::BvNot, w, {x}, [](Int a, Int, bool, bool) { return ~a; });
+    probe(Op::IteTerm, w, {p, x, y}, [](Int a, Int b, bool c, bool) { return c ? a : b; });
+    probe(Op::Not, 0, {p}, [](Int, Int, bool c, bool) { return !c; });
+    probe(Op::And, 0, {p, q}, [](Int, Int, bool c, bool d) { return c && d; });
+    probe(Op::Or, 0, {p, q}, [](Int, Int, bool c, bool d) { return c || d; });
+    probe(Op::Xor, 0, {p, q}, [](Int, Int, bool c, bool d) { return c != d; });
+    probe(Op::Implies, 0, {p, q}, [](Int, Int, bool c, bool d) { return !c || d; });
+    int equal = add(bench, Op::Equal, 0, {x, y}), sum = add(bench, Op::Add, w, {x, y});
+    probe(Op::IteFormula, 0, {p, q, equal}, [](Int a, Int b, bool c, bool d) { return c ? d : a == b; });
+    probe(Op::Iff, 0, {p, q, equal}, [](Int a, Int b, bool c, bool d) { return c == d && d == (a == b); });
+    probe(Op::Distinct, 0, {x, y, sum}, [m](Int a, Int b, bool, bool) {
+        return a != b && a != (a + b) % m && b != (a + b) % m;
+    });
+    if (2 * w <= 64) probe(Op::Concat, 2 * w, {x, y}, [m](Int a, Int b, bool, bool) { return a * m + b; });
+    if (w < 64)  // operands of different widths
+        probe(Op::Concat, w + 1, {x, add(bench, Op::Comp, 1, {x, y})},
+              [](Int a, Int b, bool, bool) { return 2 * a + (a == b); });
+    for (unsigned k : {1u, 64 - w}) {
+        if (k == 0 || k + w > 64) continue;
+        probe(Op::ZeroExtend, w + k, {x}, [](Int a, Int, bool, bool) { return a; }, k);
+        probe(Op::SignExtend, w + k, {x}, [s](Int a, Int, bool, bool) { return s(a); }, k);
+    }
+    for (unsigned hi = 0; hi < w; hi++)
+        for (unsigned lo = 0; lo <= hi; lo++)
+            if (w <= 8 || ((hi == w - 1 || hi == w / 2) && (lo == 0 || lo == 1 || lo == hi)))
+                probe(Op::Extract, hi - lo + 1, {x}, [lo](Int a, Int, bool, bool) { return a >> lo; }, hi, lo);
+    for (unsigned k : {0u, 1u, w - 1, w, w + 1, 2 * w + 1}) {
+        auto left = [w, k](unsigned i) { return (i + w - k % w) % w; };
+        auto right = [w, k](unsigned i) { return (i + k) % w; };
+        probe(Op::RotateLeft, w, {x}, [w, left](Int a, Int, bool, bool) { return gather(a, w, left); }, k);
+        probe(Op::RotateRight, w, {x}, [w, right](Int a, Int, bool, bool) { return gather(a, w, right); }, k);
+    }
+    for (unsigned count : {1u, 2u, 64 / w}) {
+        auto copy = [w](unsigned i) { return i % w; };
+        if (count * w <= 64)
+            probe(Op::Repeat, count * w, {x}, [=](Int a, Int, bool, bool) { return gather(a, count * w, copy); }, count);
+    }
+    return out;
 }
 
-TEST(Evaluator, SignedDivisionMatchesTruncatingIntegerDivision) {
-    for (unsigned w = 1; w <= 6; w++) {
-        for (uint64_t a = 0; a <= bv::mask(w); a++) {
-            for (uint64_t b = 1; b <= bv::mask(w); b++) {
-                int64_t sa = bv::toSigned(a, w), sb = bv::toSigned(b, w);
-                uint64_t q = static_cast<uint64_t>(sa / sb) & bv::mask(w);
-                uint64_t r = static_cast<uint64_t>(sa % sb) & bv::mask(w);
-                ASSERT_EQ(bv::sdiv(a, b, w), q) << a << " / " << b << " at width " << w;
-                ASSERT_EQ(bv::srem(a, b, w), r) << a << " % " << b << " at width " << w;
-                ASSERT_EQ(bv::udiv(a, b, w), a / b);
-                ASSERT_EQ(bv::urem(a, b, w), a % b);
-            }
-        }
+// Every value up to width 5; beyond, the corners of the unsigned and signed
+// ranges, the shift amounts around the width, and random values.
+std::vector<uint64_t> operandValues(unsigned w, Prng& rng) {
+    std::vector<uint64_t> v;
+    if (w <= 5) {
+        for (uint64_t a = 0; a < (uint64_t{1} << w); a++) v.push_back(a);
+        return v;
+    }
+    Int m = pow2(w);
+    for (Int a : {Int(0), Int(1), Int(2), Int(w - 1), Int(w), Int(w + 1), m / 2 - 1, m / 2, m / 2 + 1, m - 2, m - 1})
+        v.push_back(reduce(a, w));
+    for (int k = 0; k < 6; k++) v.push_back(reduce(rng.next(), w));
+    return v;
+}
+
+TEST(Evaluator, EveryOperatorAgreesWithItsDefinitionAtEveryWidth) {
+    Prng rng(1);
+    for (unsigned w = 1; w <= 64; w++) {
+        Benchmark bench;
+        std::vector<Probe> probes = probesAt(w, bench);
+        Evaluator ev(bench);
+        std::vector<uint64_t> values = operandValues(w, rng);
+        for (uint64_t a : values)
+            for (uint64_t b : values)
+                for (uint64_t pq = 0; pq < 4; pq++) {
+                    Assignment asg = {a, b, pq & 1, pq >> 1};
+                    for (const Probe& pr : probes) {
+                        Int v = pr.expected(a, b, (pq & 1) != 0, (pq >> 1) != 0);
+                        uint64_t want = pr.width ? reduce(v, pr.width) : v != 0;
+                        ASSERT_EQ(ev.value(pr.node, asg), want)
+                            << pr.name << " at width " << w << ", x=" << a << " y=" << b << " p,q=" << pq;
+                    }
+                }
     }
 }
 
-TEST(Evaluator, ShiftsByTheWidthOrMoreGiveZero) {
-    EXPECT_EQ(bv::shl(0xff, 8, 8), 0u);
-    EXPECT_EQ(bv::lshr(0xff, 8, 8), 0u);
-    EXPECT_EQ(bv::shl(0xff, 200, 8), 0u);
-    EXPECT_EQ(bv::shl(0xff, 1ULL << 40, 64), 0u);
-    EXPECT_EQ(bv::shl(0x81, 1, 8), 0x02u);
-    EXPECT_EQ(bv::lshr(0x81, 7, 8), 1u);
-    EXPECT_EQ(bv::shl(1, 63, 64), 1ULL << 63);
-    EXPECT_EQ(bv::lshr(~0ULL, 63, 64), 1u);
-}
-
-TEST(Evaluator, SignExtension) {
-    EXPECT_EQ(bv::signExtend(1, 1, 8), 0xffu);
-    EXPECT_EQ(bv::signExtend(0x7, 4, 8), 0x7u);
-    EXPECT_EQ(bv::signExtend(0x8, 4, 64), 0xfffffffffffffff8ULL);
-}
-
-// A small benchmark built by hand: (concat x y), extraction, extension and
-// the boolean connectives evaluated under fixed values.
-TEST(Evaluator, TreeValues) {
-    Benchmark b;
-    b.decls = {{"x", 4, false}, {"y", 8, false}, {"p", 1, true}};
-    auto add = [&](Op op, unsigned w, std::vector<int> kids) {
-        Node n;
-        n.op = op;
-        n.width = w;
-        n.kids = std::move(kids);
-        return b.add(n);
-    };
-    Node x;
-    x.op = Op::Var;
-    x.width = 4;
-    x.decl = 0;
-    int ix = b.add(x);
-    Node y = x;
-    y.width = 8;
-    y.decl = 1;
-    int iy = b.add(y);
-    Node p;
-    p.op = Op::Pred;
-    p.decl = 2;
-    int ip = b.add(p);
-    int cat = add(Op::Concat, 12, {ix, iy});
-    int ext = add(Op::Extract, 6, {cat});
-    b.nodes[ext].hi = 9;
-    b.nodes[ext].lo = 4;
-    int sx = add(Op::SignExtend, 8, {ix});
-    b.nodes[sx].hi = 4;
-    int cmp = add(Op::Slt, 0, {sx, iy});
-    int ite = add(Op::IteTerm, 8, {ip, sx, iy});
-    int comp = add(Op::Comp, 1, {ix, ix});
-    int imp = add(Op::Implies, 0, {ip, cmp});
-    int iff = add(Op::Iff, 0, {cmp, ip, imp});
-    int dist = add(Op::Distinct, 0, {iy, sx, ite});
-
-    Evaluator ev(b);
-    Assignment a = {0xa, 0x3c, 1};
-    EXPECT_EQ(ev.value(cat, a), 0xa3cu);
-    EXPECT_EQ(ev.value(ext, a), 0x23u);
-    EXPECT_EQ(ev.value(sx, a), 0xfau);
-    EXPECT_EQ(ev.value(cmp, a), 1u);
-    EXPECT_EQ(ev.value(ite, a), 0xfau);
-    EXPECT_EQ(ev.value(comp, a), 1u);
-    EXPECT_EQ(ev.value(imp, a), 1u);
-    EXPECT_EQ(ev.value(iff, a), 1u);
-    EXPECT_EQ(ev.value(dist, a), 0u);
-    a[2] = 0;
-    EXPECT_EQ(ev.value(ite, a), 0x3cu);
-    EXPECT_EQ(ev.value(iff, a), 0u);
-    EXPECT_EQ(ev.value(dist, a), 0u);
-}
-
-TEST(Evaluator, CountModelsEnumeratesUsedDeclarationsOnly) {
+// A 64-bit declaration that no assertion reads costs nothing; the count
+// stops at its limit and the model is the first in enumeration order.
+TEST(Evaluator, CountModelsEnumeratesTheDeclarationsRead) {
     Benchmark b;
     b.decls = {{"x", 3, false}, {"never", 64, false}};
-    Node x;
-    x.op = Op::Var;
-    x.width = 3;
-    x.decl = 0;
-    int ix = b.add(x);
-    Node c;
-    c.op = Op::Const;
-    c.width = 3;
-    c.value = 5;
-    int ic = b.add(c);
-    Node lt;
-    lt.op = Op::Ult;
-    lt.kids = {ix, ic};
-    b.assertions.push_back({b.add(lt), false});
+    Node five;
+    five.op = Op::Const;
+    five.width = 3;
+    five.value = 5;
+    b.assertions.push_back({add(b, Op::Ult, 0, {add(b, Op::Var, 3, {}, 0, 0, 0), b.add(five)}), false});
     EXPECT_EQ(b.usedBits(), 3u);
     Assignment model;
     EXPECT_EQ(countModels(b, 100, &model), 5u);

@@ -5,8 +5,8 @@ Usage: bench_run_test.py --torva BINARY --script BENCH_RUN GROUP
 
 GROUP is one of Runs, Classes, Resume, Plots (a unittest class below). The
 only solvers are torva presets and small shell scripts standing in for
-solvers; no installed peer is needed. Exit status 77 when every test of the
-group was skipped (CTest's SKIP_RETURN_CODE).
+solvers, also for a peer looked up on PATH. Exit status 77 when every test
+of the group was skipped (CTest's SKIP_RETURN_CODE).
 """
 import argparse
 import csv
@@ -23,68 +23,33 @@ TORVA = None
 SCRIPT = None
 
 SAT_SMT2 = """(set-info :status sat)
-(set-logic QF_BV)
-(declare-fun x () (_ BitVec 8))
-(assert (= (bvadd x #x01) #x02))
-(check-sat)
-(exit)
+(set-logic QF_BV) (declare-fun x () (_ BitVec 8)) (assert (= (bvadd x #x01) #x02)) (check-sat) (exit)
 """
 # No :status here: the folder's answers.tsv says unsat.
-UNSAT_SMT2 = """(set-logic QF_BV)
-(declare-fun x () (_ BitVec 8))
-(assert (= (bvmul x #x02) #x01))
-(check-sat)
-"""
-SAT_SMT1 = """(benchmark small
-  :logic QF_BV
-  :status sat
-  :extrafuns ((a BitVec[8]))
-  :extrafuns ((b BitVec[8]))
-  :assumption (= (bvadd a b) bv100[8])
-  :formula (= (bvsub a b) bv20[8])
-)
+UNSAT_SMT2 = "(set-logic QF_BV) (declare-fun x () (_ BitVec 8)) (assert (= (bvmul x #x02) #x01)) (check-sat)\n"
+SAT_SMT1 = """(benchmark small :logic QF_BV :status sat :extrafuns ((a BitVec[8])) :extrafuns ((b BitVec[8]))
+  :assumption (= (bvadd a b) bv100[8]) :formula (= (bvsub a b) bv20[8]))
 """
 # Satisfiable, with no expected answer anywhere.
-OPEN_SMT2 = """(set-logic QF_BV)
-(declare-fun x () (_ BitVec 8))
-(declare-fun y () (_ BitVec 8))
-(assert (= (bvand x y) #x0f))
-(assert (= (bvor x y) #xff))
-(check-sat)
+OPEN_SMT2 = """(set-logic QF_BV) (declare-fun x () (_ BitVec 8)) (declare-fun y () (_ BitVec 8))
+(assert (= (bvand x y) #x0f)) (assert (= (bvor x y) #xff)) (check-sat)
 """
 # Factoring a 64-bit odd number into two 32-bit factors: seconds beyond any
 # limit used here.
 HARD_SMT2 = """(set-info :status unknown)
-(set-logic QF_BV)
-(declare-const x (_ BitVec 64))
-(declare-const y (_ BitVec 64))
+(set-logic QF_BV) (declare-const x (_ BitVec 64)) (declare-const y (_ BitVec 64))
 (assert (= (bvmul x y) #x9e3779b97f4a7c15))
-(assert (bvugt x #x0000000000000001))
-(assert (bvugt y #x0000000000000001))
-(assert (bvult x #x00000000ffffffff))
-(assert (bvult y #x00000000ffffffff))
-(check-sat)
+(assert (bvugt x #x0000000000000001)) (assert (bvugt y #x0000000000000001))
+(assert (bvult x #x00000000ffffffff)) (assert (bvult y #x00000000ffffffff)) (check-sat)
 """
-
 # Three checks, answered sat, unsat, sat (the last through a guard literal).
-SEQUENCE_SMT2 = """(set-logic QF_BV)
-(declare-const x (_ BitVec 8))
-(push 1)
-(assert (= (bvadd x #x01) #x02))
-(check-sat)
-(pop 1)
-(assert (= x #x05))
-(push 1)
-(assert (= x #x06))
-(check-sat)
-(pop 1)
-(declare-const g Bool)
-(assert (=> g (bvugt x #x04)))
-(check-sat-assuming (g))
+SEQUENCE_SMT2 = """(set-logic QF_BV) (declare-const x (_ BitVec 8))
+(push 1) (assert (= (bvadd x #x01) #x02)) (check-sat) (pop 1)
+(assert (= x #x05)) (push 1) (assert (= x #x06)) (check-sat) (pop 1)
+(declare-const g Bool) (assert (=> g (bvugt x #x04))) (check-sat-assuming (g))
 """
 OLD_FIELDS = ["solver", "file", "expected", "answer", "seconds", "wall", "status", "note", "timeout", "memory",
               "exit"]
-
 HEADER = ["solver", "solved", "sat", "unsat", "timeouts", "memouts", "errors", "wrong", "skipped",
           "PAR-2", "cpu-s", "wall-s", "peak-MB"]
 
@@ -97,15 +62,14 @@ def write(path, text, mode=0o644):
     return path
 
 
-def fake_solver(folder, name, body):
-    return write(os.path.join(folder, name), "#!/bin/sh\n" + body + "\n", 0o755)
+def read(path):
+    with open(path) as f:
+        return f.read()
 
 
 class Run:
     def __init__(self, proc, out_dir):
-        self.code = proc.returncode
-        self.stdout = proc.stdout
-        self.stderr = proc.stderr
+        self.code, self.stdout, self.stderr = proc.returncode, proc.stdout, proc.stderr
         self.out_dir = out_dir
 
     def rows(self):
@@ -116,6 +80,9 @@ class Run:
         found = [r for r in self.rows() if r["solver"] == solver and os.path.basename(r["file"]) == name]
         assert len(found) == 1, (solver, name, found)
         return found[0]
+
+    def cpu(self, solver, status=None):
+        return sum(float(r["seconds"]) for r in self.rows() if r["solver"] == solver and status in (None, r["status"]))
 
     def summary(self):
         """{solver: {column: value}} of the summary table."""
@@ -148,14 +115,29 @@ class BenchRunCase(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
-    def bench_run(self, *args, out="out", env=None, timeout=240):
-        out_dir = os.path.join(self.tmp, out)
-        environment = dict(os.environ, NO_COLOR="1")
-        environment.update(env or {})
+    def fake(self, name, body):
+        """A stand-in solver: a shell script of the body."""
+        return write(os.path.join(self.tmp, "fakes", name), "#!/bin/sh\n" + body + "\n", 0o755)
+
+    def sequence_script(self, name, answers=None):
+        script = write(os.path.join(self.tmp, "inc", name + ".smt2"), SEQUENCE_SMT2)
+        if answers:
+            write(os.path.join(self.tmp, "inc", name + ".answers"), answers)
+        return script
+
+    def bench_run(self, *args, code=None, env=None):
+        """Runs bench-run with the arguments into OUT = tmp/out; expects the exit status code unless None."""
+        out_dir = os.path.join(self.tmp, "out")
         proc = subprocess.run([sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", out_dir]
                               + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                              env=environment, timeout=timeout, cwd=self.tmp)
+                              env=dict(os.environ, NO_COLOR="1", **(env or {})), timeout=240, cwd=self.tmp)
+        if code is not None:
+            self.assertEqual(proc.returncode, code, proc.stdout + proc.stderr)
         return Run(proc, out_dir)
+
+    def assertRow(self, run, solver, name, **want):
+        row = run.row(solver, name)
+        self.assertEqual({k: row[k] for k in want}, want, row)
 
     def assertRunCount(self, run, todo, kept):
         self.assertIn("%d runs to do, %d kept from" % (todo, kept), run.stderr)
@@ -166,8 +148,7 @@ class Runs(BenchRunCase):
 
     def test_two_presets_solve_the_folder(self):
         run = self.bench_run("--solver", "torva:fast", "--solver", "torva:classic", "--jobs", "2", "--no-plots",
-                             self.bench)
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+                             self.bench, code=0)
         rows = run.rows()
         self.assertEqual(len(rows), 8)
         self.assertEqual(list(rows[0].keys()), OLD_FIELDS + ["peak_mb"])
@@ -175,14 +156,10 @@ class Runs(BenchRunCase):
                     "c_sat.smt": ("sat", "sat", "10"), "d_open.smt2": ("unknown", "sat", "10")}
         for solver in ("torva:fast", "torva:classic"):
             for name, (want, answer, exit_code) in expected.items():
+                self.assertRow(run, solver, name, file=os.path.abspath(self.files[name]), expected=want,
+                               answer=answer, status="solved", exit=exit_code, note="", timeout="10", memory="0")
                 row = run.row(solver, name)
-                self.assertEqual(row["file"], os.path.abspath(self.files[name]))
-                self.assertEqual((row["expected"], row["answer"], row["status"], row["exit"], row["note"]),
-                                 (want, answer, "solved", exit_code, ""), row)
-                self.assertEqual((row["timeout"], row["memory"]), ("10", "0"))
-                self.assertGreaterEqual(float(row["seconds"]), 0.0)
-                self.assertLess(float(row["seconds"]), 10.0)
-                self.assertGreaterEqual(float(row["wall"]), 0.0)
+                self.assertTrue(0 <= float(row["seconds"]) < 10 and float(row["wall"]) >= 0, row)
                 self.assertGreater(float(row["peak_mb"]), 1.0)
 
         table = run.summary()
@@ -190,18 +167,14 @@ class Runs(BenchRunCase):
         for solver, line in table.items():
             self.assertEqual({k: line[k] for k in HEADER[1:9]},
                              dict(solved=4, sat=3, unsat=1, timeouts=0, memouts=0, errors=0, wrong=0, skipped=0))
-            cpu = sum(float(r["seconds"]) for r in rows if r["solver"] == solver)
-            self.assertAlmostEqual(line["PAR-2"], cpu, delta=0.06)
-            self.assertAlmostEqual(line["cpu-s"], cpu, delta=0.06)
+            self.assertAlmostEqual(line["PAR-2"], run.cpu(solver), delta=0.06)
+            self.assertAlmostEqual(line["cpu-s"], run.cpu(solver), delta=0.06)
             self.assertEqual(line["peak-MB"], round(max(float(r["peak_mb"]) for r in rows if r["solver"] == solver)))
         self.assertIn("4 files, 8 runs, timeout 10 s CPU", run.stdout)
-        self.assertNotIn("Per file", run.stdout)
-        self.assertNotIn("Wrong answers:", run.stdout)
-        self.assertNotIn("Disagreements:", run.stdout)
-        self.assertNotIn("Errors:", run.stdout)
+        for absent in ("Per file", "Wrong answers:", "Disagreements:", "Errors:"):
+            self.assertNotIn(absent, run.stdout)
         self.assertFalse(any(n.endswith(".png") for n in os.listdir(run.out_dir)))
-        with open(os.path.join(run.out_dir, "summary.txt")) as f:
-            self.assertEqual(run.stdout, "\n" + f.read())
+        self.assertEqual(run.stdout, "\n" + read(os.path.join(run.out_dir, "summary.txt")))
 
     def test_list_file_and_explicit_answers(self):
         # A list names one file relative to itself (comments and blank lines
@@ -209,40 +182,28 @@ class Runs(BenchRunCase):
         write(os.path.join(self.tmp, "lists", "some.txt"),
               "# the open one\n\n../bench/sub/deeper/d_open.smt2\n../bench/a_sat.smt2\n")
         write(os.path.join(self.tmp, "claims.tsv"), "file\tanswer\nbench/a_sat.smt2\tunsat\n")
-        run = self.bench_run("--solver", "torva:fast", "--no-plots", "--answers",
-                             os.path.join(self.tmp, "claims.tsv"), "--list", os.path.join(self.tmp, "lists", "some.txt"))
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        run = self.bench_run("--solver", "torva:fast", "--no-plots", "--answers", os.path.join(self.tmp, "claims.tsv"),
+                             "--list", os.path.join(self.tmp, "lists", "some.txt"), code=1)
         self.assertEqual(sorted(os.path.basename(r["file"]) for r in run.rows()), ["a_sat.smt2", "d_open.smt2"])
-        self.assertEqual(run.row("torva:fast", "a_sat.smt2")["status"], "wrong")
-        self.assertEqual(run.row("torva:fast", "a_sat.smt2")["expected"], "unsat")
-        self.assertEqual(run.row("torva:fast", "d_open.smt2")["status"], "solved")
+        self.assertRow(run, "torva:fast", "a_sat.smt2", status="wrong", expected="unsat")
+        self.assertRow(run, "torva:fast", "d_open.smt2", status="solved")
         self.assertIn("WRONG torva:fast bench/a_sat.smt2: answered sat, expected unsat", run.stdout)
 
     def test_incremental_set_brings_its_limit_and_table(self):
         # The set's folder and peers are replaced by the ones named here.
-        script = write(os.path.join(self.tmp, "inc", "seq.smt2"), SEQUENCE_SMT2)
-        write(os.path.join(self.tmp, "inc", "seq.answers"), "sat\nunsat\nsat\n")
-        right = fake_solver(self.tmp, "right.sh", "printf 'sat\\nunsat\\nsat\\n'")
+        right = self.fake("right.sh", "printf 'sat\\nunsat\\nsat\\n'")
         run = self.bench_run("--set", "incremental", "--solver", "torva", "--solver", "right=%s" % right,
-                             "--no-plots", script)
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+                             "--no-plots", self.sequence_script("seq", "sat\nunsat\nsat\n"), code=0)
         self.assertIn("1 files, 2 runs, timeout 300 s CPU", run.stdout)
         self.assertEqual({r["status"] for r in run.rows()}, {"solved"})
         self.assertIn("Per file (CPU seconds / peak memory):\nfile", run.stdout)
 
     def test_bad_usage(self):
-        run = self.bench_run("--no-plots")
-        self.assertEqual(run.code, 2)
-        self.assertIn("no benchmarks", run.stderr)
-        run = self.bench_run("--solver", "nosuchsolver", self.bench)
-        self.assertEqual(run.code, 2)
-        self.assertIn("'nosuchsolver'", run.stderr)
-        run = self.bench_run("--solver", "torva:fast", os.path.join(self.tmp, "missing"))
-        self.assertEqual(run.code, 2)
-        self.assertIn("no such file or folder", run.stderr)
-        run = self.bench_run("--set", "nosuchset", self.bench)
-        self.assertEqual(run.code, 2)
-        self.assertIn("--set", run.stderr)
+        for args, message in ((["--no-plots"], "no benchmarks"),
+                              (["--solver", "nosuchsolver", self.bench], "'nosuchsolver'"),
+                              (["--solver", "torva:fast", os.path.join(self.tmp, "missing")], "no such file or folder"),
+                              (["--set", "nosuchset", self.bench], "--set")):
+            self.assertIn(message, self.bench_run(*args, code=2).stderr)
         help_text = subprocess.run([sys.executable, SCRIPT, "--help"], stdout=subprocess.PIPE, text=True).stdout
         for word in ("--solver", "--list", "--answers", "--timeout", "--memory", "--jobs", "--csv", "--out",
                      "--fresh", "--plots-only", "--per-file", "--set", "incremental", ".answers", "NAME=COMMAND",
@@ -254,19 +215,16 @@ class Classes(BenchRunCase):
     """Every class of run, from solvers that misbehave on purpose."""
 
     def test_wrong_answer_and_disagreement_are_flagged(self):
-        liar = fake_solver(self.tmp, "liar.sh", "echo sat")
+        liar = self.fake("liar.sh", "echo sat")
         run = self.bench_run("--solver", "torva:fast", "--solver", "liar=%s {file}" % liar, "--no-plots",
-                             self.bench)
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
-        self.assertEqual(run.row("liar", "b_unsat.smt2")["status"], "wrong")
-        self.assertEqual(run.row("liar", "b_unsat.smt2")["note"], "expected unsat")
+                             self.bench, code=1)
+        self.assertRow(run, "liar", "b_unsat.smt2", status="wrong", note="expected unsat")
         for name in ("a_sat.smt2", "c_sat.smt", "d_open.smt2"):
-            self.assertEqual(run.row("liar", name)["status"], "solved")
+            self.assertRow(run, "liar", name, status="solved")
         table = run.summary()
         self.assertEqual((table["liar"]["solved"], table["liar"]["wrong"], table["liar"]["sat"]), (3, 1, 3))
         self.assertEqual((table["torva:fast"]["solved"], table["torva:fast"]["wrong"]), (4, 0))
-        liar_solved = sum(float(r["seconds"]) for r in run.rows() if r["solver"] == "liar" and r["status"] == "solved")
-        self.assertAlmostEqual(table["liar"]["PAR-2"], liar_solved + 2 * 10, delta=0.06)
+        self.assertAlmostEqual(table["liar"]["PAR-2"], run.cpu("liar", "solved") + 2 * 10, delta=0.06)
         wrong_line = "WRONG liar bench/sub/b_unsat.smt2: answered sat, expected unsat"
         split_line = "DISAGREE bench/sub/b_unsat.smt2: sat by liar, unsat by torva:fast (expected unsat)"
         self.assertEqual(run.stdout.count(split_line), 2)          # at once and in the summary
@@ -279,31 +237,21 @@ class Classes(BenchRunCase):
 
     def test_script_of_several_checks_is_judged_by_its_sequence(self):
         # NAME.answers beside the script holds the expected answers in order.
-        script = write(os.path.join(self.tmp, "inc", "seq.smt2"), SEQUENCE_SMT2)
-        write(os.path.join(self.tmp, "inc", "seq.answers"), "sat\nunsat\nsat\n")
-        fakes = {
-            "right": "printf 'sat\\nunsat\\nsat\\n'",
-            "liar": "printf 'sat\\nsat\\nsat\\n'",
-            "short": "echo sat",
-            "shrug": "printf 'sat\\nunknown\\nsat\\n'",
-        }
+        fakes = {"right": "printf 'sat\\nunsat\\nsat\\n'", "liar": "printf 'sat\\nsat\\nsat\\n'",
+                 "short": "echo sat", "shrug": "printf 'sat\\nunknown\\nsat\\n'"}
         args = ["--solver", "torva:fast", "--jobs", "1", "--no-plots", "--per-file"]
         for name, body in fakes.items():
-            args += ["--solver", "%s=%s {file}" % (name, fake_solver(self.tmp, name + ".sh", body))]
-        run = self.bench_run(*args, script)
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+            args += ["--solver", "%s=%s {file}" % (name, self.fake(name + ".sh", body))]
+        run = self.bench_run(*args, self.sequence_script("seq", "sat\nunsat\nsat\n"), code=1)
         want = {"torva:fast": ("sus", "solved", ""), "right": ("sus", "solved", ""),
                 "liar": ("sss", "wrong", "check 2: answered sat, expected unsat"),
                 "short": ("s", "error", "answered 1 of 3 checks"),
                 "shrug": ("s?s", "timeout", "answered unknown at check 2 of 3")}
         for name, (answer, status, note) in want.items():
-            row = run.row(name, "seq.smt2")
-            self.assertEqual((row["expected"], row["answer"], row["status"], row["note"]),
-                             ("sus", answer, status, note), row)
-        self.assertEqual(run.row("torva:fast", "seq.smt2")["exit"], "10")
-        table = run.summary()
-        self.assertEqual((table["torva:fast"]["solved"], table["torva:fast"]["sat"], table["torva:fast"]["unsat"]),
-                         (1, 0, 0))
+            self.assertRow(run, name, "seq.smt2", expected="sus", answer=answer, status=status, note=note)
+        self.assertRow(run, "torva:fast", "seq.smt2", exit="10")
+        line = run.summary()["torva:fast"]
+        self.assertEqual((line["solved"], line["sat"], line["unsat"]), (1, 0, 0))
         wrong_line = "WRONG liar inc/seq.smt2: check 2: answered sat, expected unsat"
         split_line = "DISAGREE inc/seq.smt2: check 2: sat by liar, unsat by torva:fast, right (expected unsat)"
         self.assertEqual(run.stdout.count(wrong_line), 2)          # at once and in the summary
@@ -315,46 +263,33 @@ class Classes(BenchRunCase):
         for status in ("wrong (", "error (", "timeout ("):
             self.assertIn(status, per_file[1])
 
-    def test_solvers_split_on_a_script_without_answers(self):
-        script = write(os.path.join(self.tmp, "inc", "open.smt2"), SEQUENCE_SMT2)
-        one = fake_solver(self.tmp, "one.sh", "printf 'sat\\nunsat\\nsat\\n'")
-        other = fake_solver(self.tmp, "other.sh", "printf 'sat\\nunsat\\nunsat\\n'")
-        run = self.bench_run("--solver", "one=%s" % one, "--solver", "other=%s" % other, "--jobs", "1",
-                             "--no-plots", script)
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        # Without answers, only the solvers' split is flagged.
+        one = self.fake("one.sh", "printf 'sat\\nunsat\\nsat\\n'")
+        other = self.fake("other.sh", "printf 'sat\\nunsat\\nunsat\\n'")
+        run = self.bench_run("--fresh", "--solver", "one=%s" % one, "--solver", "other=%s" % other, "--jobs", "1",
+                             "--no-plots", self.sequence_script("open"), code=1)
         for name, answer in (("one", "sus"), ("other", "suu")):
-            row = run.row(name, "open.smt2")
-            self.assertEqual((row["expected"], row["answer"], row["status"]), ("unknown", answer, "solved"), row)
-        split_line = "DISAGREE inc/open.smt2: check 3: sat by one, unsat by other"
-        self.assertEqual(run.stdout.count(split_line + "\n"), 2)
+            self.assertRow(run, name, "open.smt2", expected="unknown", answer=answer, status="solved")
+        self.assertEqual(run.stdout.count("DISAGREE inc/open.smt2: check 3: sat by one, unsat by other\n"), 2)
         self.assertNotIn("Wrong answers:", run.stdout)
 
     def test_limits_crashes_and_silence(self):
-        one = os.path.join(self.bench, "a_sat.smt2")
-        solvers = {
-            "spin": fake_solver(self.tmp, "spin.sh", "while :; do :; done"),
-            "hog": fake_solver(self.tmp, "hog.sh", "echo 'fatal: out of memory' >&2; exit 1"),
-            "crash": fake_solver(self.tmp, "crash.sh", "kill -SEGV $$"),
-            "mute": fake_solver(self.tmp, "mute.sh", "exit 0"),
-            "shrug": fake_solver(self.tmp, "shrug.sh", "echo unknown"),
-            "broken": fake_solver(self.tmp, "broken.sh", "echo '(error \"line 1: no\")'; echo sat"),
-            "sleepy": fake_solver(self.tmp, "sleepy.sh", "exec sleep 60"),
-        }
+        bodies = {"spin": "while :; do :; done", "hog": "echo 'fatal: out of memory' >&2; exit 1",
+                  "crash": "kill -SEGV $$", "mute": "exit 0", "shrug": "echo unknown",
+                  "broken": "echo '(error \"line 1: no\")'; echo sat", "sleepy": "exec sleep 60"}
         args = ["--timeout", "1", "--jobs", "2", "--no-plots"]
-        for name, path in solvers.items():
-            args += ["--solver", "%s=%s {file}" % (name, path)]
+        for name, body in bodies.items():
+            args += ["--solver", "%s=%s {file}" % (name, self.fake(name + ".sh", body))]
         start = time.monotonic()
-        run = self.bench_run(*args, one)
+        run = self.bench_run(*args, self.files["a_sat.smt2"], code=1)
         self.assertLess(time.monotonic() - start, 30)
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
         want = {"spin": ("timeout", "CPU limit (SIGXCPU)"), "hog": ("memout", "out of memory"),
                 "crash": ("error", "killed by SIGSEGV"), "mute": ("error", "exit 0, no answer"),
                 "shrug": ("timeout", "answered unknown"), "broken": ("error", '(error "line 1: no")'),
                 "sleepy": ("timeout", "wall-clock limit of 7 s")}
         table = run.summary()
         for name, (status, note) in want.items():
-            row = run.row(name, "a_sat.smt2")
-            self.assertEqual((row["status"], row["note"]), (status, note), row)
+            self.assertRow(run, name, "a_sat.smt2", status=status, note=note)
             counts = {k: table[name][k] for k in ("solved", "timeouts", "memouts", "errors", "wrong")}
             self.assertEqual(counts, dict(solved=0, timeouts=int(status == "timeout"),
                                           memouts=int(status == "memout"), errors=int(status == "error"), wrong=0))
@@ -368,35 +303,24 @@ class Classes(BenchRunCase):
 
     def test_torva_on_a_hard_file_is_a_timeout(self):
         hard = write(os.path.join(self.tmp, "hard", "factor.smt2"), HARD_SMT2)
-        run = self.bench_run("--solver", "torva:fast", "--timeout", "1", "--no-plots", hard)
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
-        row = run.row("torva:fast", "factor.smt2")
-        self.assertEqual((row["status"], row["expected"], row["timeout"]), ("timeout", "unknown", "1"), row)
-        self.assertGreaterEqual(float(row["seconds"]), 0.5)
+        run = self.bench_run("--solver", "torva:fast", "--timeout", "1", "--no-plots", hard, code=0)
+        self.assertRow(run, "torva:fast", "factor.smt2", status="timeout", expected="unknown", timeout="1")
+        self.assertGreaterEqual(float(run.row("torva:fast", "factor.smt2")["seconds"]), 0.5)
         self.assertEqual(run.summary()["torva:fast"]["timeouts"], 1)
 
-    def test_absent_peer_is_left_out_with_one_warning(self):
-        # An empty PATH: no peer is found, torva is named by its full path.
-        empty = os.path.join(self.tmp, "empty-path")
-        os.makedirs(empty)
+    def test_peers_absent_are_left_out_and_present_skip_smt1(self):
+        # PATH holds only a stand-in z3: boolector is absent, z3 runs every
+        # SMT-LIB 2 file and skips the SMT-LIB 1 one.
+        peers = os.path.dirname(self.fake("z3", 'case "$2" in *unsat*) echo unsat;; *) echo sat;; esac'))
         run = self.bench_run("--solver", "torva:fast", "--solver", "z3", "--solver", "boolector", "--no-plots",
-                             self.bench, env={"PATH": empty})
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
-        self.assertEqual(run.stderr.count("z3 is not installed; left out"), 1)
+                             self.bench, env={"PATH": peers}, code=0)
         self.assertEqual(run.stderr.count("boolector is not installed; left out"), 1)
-        self.assertEqual({r["solver"] for r in run.rows()}, {"torva:fast"})
-
-    def test_peer_that_reads_no_smt1_skips_those_files(self):
-        if not shutil.which("z3"):
-            self.skipTest("z3 is not installed")
-        run = self.bench_run("--solver", "torva:fast", "--solver", "z3", "--no-plots", self.bench)
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
-        row = run.row("z3", "c_sat.smt")
-        self.assertEqual((row["status"], row["answer"], row["note"]), ("skipped", "none", "z3 does not read SMT-LIB 1"))
+        self.assertNotIn("z3 is not installed", run.stderr)
+        self.assertEqual({r["solver"] for r in run.rows()}, {"torva:fast", "z3"})
+        self.assertRow(run, "z3", "c_sat.smt", status="skipped", answer="none", note="z3 does not read SMT-LIB 1")
         line = run.summary()["z3"]
         self.assertEqual((line["solved"], line["skipped"], line["sat"], line["unsat"]), (3, 1, 2, 1))
-        z3_cpu = sum(float(r["seconds"]) for r in run.rows() if r["solver"] == "z3")
-        self.assertAlmostEqual(line["PAR-2"], z3_cpu, delta=0.06)
+        self.assertAlmostEqual(line["PAR-2"], run.cpu("z3"), delta=0.06)
 
 
 class Resume(BenchRunCase):
@@ -404,16 +328,12 @@ class Resume(BenchRunCase):
 
     def test_second_run_runs_nothing_new(self):
         args = ["--solver", "torva:fast", "--solver", "torva:classic", "--no-plots", self.bench]
-        first = self.bench_run(*args)
-        self.assertEqual(first.code, 0, first.stdout + first.stderr)
+        first = self.bench_run(*args, code=0)
         self.assertRunCount(first, 8, 0)
-        with open(os.path.join(first.out_dir, "runs.csv")) as f:
-            before = f.read()
-        second = self.bench_run(*args)
-        self.assertEqual(second.code, 0, second.stdout + second.stderr)
+        before = read(os.path.join(first.out_dir, "runs.csv"))
+        second = self.bench_run(*args, code=0)
         self.assertRunCount(second, 0, 8)
-        with open(os.path.join(second.out_dir, "runs.csv")) as f:
-            self.assertEqual(f.read(), before)
+        self.assertEqual(read(os.path.join(second.out_dir, "runs.csv")), before)
         self.assertEqual(second.summary(), first.summary())
 
         # One more solver: only its runs are new.
@@ -436,38 +356,29 @@ class Resume(BenchRunCase):
 
     def test_csv_of_the_older_layout_is_rewritten(self):
         # A CSV without the peak memory column: its rows stay, in the new layout.
-        out_dir = os.path.join(self.tmp, "out")
         kept = dict(solver="torva:fast", file=os.path.abspath(self.files["a_sat.smt2"]), expected="sat",
                     answer="sat", seconds="0.010", wall="0.020", status="solved", note="", timeout="10",
                     memory="0", exit="10")
-        os.makedirs(out_dir)
-        with open(os.path.join(out_dir, "runs.csv"), "w", newline="") as f:
+        os.makedirs(os.path.join(self.tmp, "out"))
+        with open(os.path.join(self.tmp, "out", "runs.csv"), "w", newline="") as f:
             writer = csv.DictWriter(f, OLD_FIELDS)
             writer.writeheader()
             writer.writerow(kept)
-        run = self.bench_run("--solver", "torva:fast", "--no-plots", self.bench)
-        self.assertEqual(run.code, 0, run.stdout + run.stderr)
+        run = self.bench_run("--solver", "torva:fast", "--no-plots", self.bench, code=0)
         self.assertRunCount(run, 3, 1)
-        rows = run.rows()
-        self.assertEqual(len(rows), 4)
-        self.assertEqual(list(rows[0]), OLD_FIELDS + ["peak_mb"])
+        self.assertEqual(len(run.rows()), 4)
+        self.assertEqual(list(run.rows()[0]), OLD_FIELDS + ["peak_mb"])
         self.assertEqual(run.row("torva:fast", "a_sat.smt2"), dict(kept, peak_mb=""))
 
     def test_interrupted_run_keeps_its_rows(self):
-        spin = fake_solver(self.tmp, "spin.sh", "while :; do :; done")
-        out_dir = os.path.join(self.tmp, "out")
-        command = [sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", out_dir, "--jobs", "1",
-                   "--timeout", "1", "--no-plots", "--solver", "torva:fast", "--solver", "spin=%s {file}" % spin,
-                   self.bench]
-        proc = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                env=dict(os.environ, NO_COLOR="1"))
-        csv_path = os.path.join(out_dir, "runs.csv")
+        args = ["--jobs", "1", "--timeout", "1", "--no-plots", "--solver", "torva:fast",
+                "--solver", "spin=%s {file}" % self.fake("spin.sh", "while :; do :; done"), self.bench]
+        csv_path = os.path.join(self.tmp, "out", "runs.csv")
+        proc = subprocess.Popen([sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out",
+                                 os.path.dirname(csv_path)] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                text=True, env=dict(os.environ, NO_COLOR="1"))
         deadline = time.monotonic() + 60
-        while time.monotonic() < deadline:
-            if os.path.exists(csv_path):
-                with open(csv_path) as f:
-                    if len(f.read().splitlines()) >= 3:
-                        break
+        while time.monotonic() < deadline and not (os.path.exists(csv_path) and len(read(csv_path).splitlines()) >= 3):
             time.sleep(0.05)
         proc.send_signal(signal.SIGINT)
         stdout, stderr = proc.communicate(timeout=60)
@@ -475,12 +386,10 @@ class Resume(BenchRunCase):
         self.assertIn("interrupted", stderr)
         with open(csv_path, newline="") as f:
             kept = list(csv.DictReader(f))
-        self.assertGreaterEqual(len(kept), 2)
-        self.assertLess(len(kept), 8)
+        self.assertTrue(2 <= len(kept) < 8, kept)
         for row in kept:
             self.assertIn(row["status"], ("solved", "timeout"), row)
-        again = self.bench_run("--jobs", "1", "--timeout", "1", "--no-plots", "--solver", "torva:fast",
-                               "--solver", "spin=%s {file}" % spin, self.bench)
+        again = self.bench_run(*args)
         self.assertRunCount(again, 8 - len(kept), len(kept))
         self.assertEqual(len(again.rows()), 8)
         table = again.summary()
@@ -502,29 +411,26 @@ class Plots(BenchRunCase):
         self.assertGreater(len(data), 5000, path)
 
     def test_cactus_and_scatter_plots(self):
-        liar = fake_solver(self.tmp, "liar.sh", "echo sat")
-        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:classic", "--solver", "my-liar=%s" % liar,
-                             self.bench)
-        self.assertEqual(run.code, 1, run.stdout + run.stderr)
+        run = self.bench_run("--solver", "torva:fast", "--solver", "torva:classic",
+                             "--solver", "my-liar=%s" % self.fake("liar.sh", "echo sat"), self.bench, code=1)
         names = ["cactus.png", "scatter-torva_fast-vs-torva_classic.png", "scatter-torva_fast-vs-my-liar.png"]
         self.assertEqual(sorted(n for n in os.listdir(run.out_dir) if n.endswith(".png")), sorted(names))
         for name in names:
             self.assertPng(os.path.join(run.out_dir, name))
             self.assertIn(os.path.join(run.out_dir, name), run.stdout)
+            os.remove(os.path.join(run.out_dir, name))
 
         # Redrawn from the CSV alone, for a subset of the solvers.
-        for name in names:
-            os.remove(os.path.join(run.out_dir, name))
         redraw = subprocess.run([sys.executable, SCRIPT, "--plots-only", "--out", run.out_dir,
                                  "--solver", "torva:fast", "--solver", "torva:classic"],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 env=dict(os.environ, NO_COLOR="1"))
         self.assertEqual(redraw.returncode, 0, redraw.stdout + redraw.stderr)
-        self.assertPng(os.path.join(run.out_dir, "cactus.png"))
-        self.assertPng(os.path.join(run.out_dir, "scatter-torva_fast-vs-torva_classic.png"))
-        self.assertFalse(os.path.exists(os.path.join(run.out_dir, "scatter-torva_fast-vs-my-liar.png")))
-        self.assertEqual(Run(redraw, run.out_dir).summary(), {k: v for k, v in run.summary().items()
-                                                              if k != "my-liar"})
+        self.assertPng(os.path.join(run.out_dir, names[0]))
+        self.assertPng(os.path.join(run.out_dir, names[1]))
+        self.assertFalse(os.path.exists(os.path.join(run.out_dir, names[2])))
+        self.assertEqual(Run(redraw, run.out_dir).summary(),
+                         {k: v for k, v in run.summary().items() if k != "my-liar"})
 
 
 def main():

@@ -1,17 +1,21 @@
-// Clause attachment and detachment, watch-list invariants and level-0 units.
+// Clause attachment and detachment, what addClause keeps of a clause, level-0
+// units and conflicts, and the watch invariant under propagation.
 #include <gtest/gtest.h>
 
 #include "support/cnf_helpers.h"
 
 namespace {
+
 int watchCount(Solver& s, const Clause* c) {
     int n = 0;
     for (int i = 0; i < s.watches.size(); i++)
-        for (int j = 0; j < s.watches[i].size(); j++)
-            if (s.watches[i][j] == c) n++;
+        for (int j = 0; j < s.watches[i].size(); j++) n += s.watches[i][j] == c;
     return n;
 }
-}  // namespace
+
+bool watchedByItsFirstTwo(Solver& s, Clause* c) {
+    return watchCount(s, c) == 2 && find(s.watches[toInt(~(*c)[0])], c) && find(s.watches[toInt(~(*c)[1])], c);
+}
 
 TEST(ClauseDatabase, AttachWatchesTheFirstTwoLiteralsAndDetachUndoesIt) {
     Solver s(10);
@@ -21,9 +25,7 @@ TEST(ClauseDatabase, AttachWatchesTheFirstTwoLiteralsAndDetachUndoesIt) {
     // Sorted by literal code: x0 negated (1), x1 (2), x2 (4).
     EXPECT_EQ(toInt((*c)[0]), 1);
     EXPECT_EQ(toInt((*c)[1]), 2);
-    EXPECT_EQ(watchCount(s, c), 2);
-    EXPECT_TRUE(find(s.watches[toInt(~(*c)[0])], c));
-    EXPECT_TRUE(find(s.watches[toInt(~(*c)[1])], c));
+    EXPECT_TRUE(watchedByItsFirstTwo(s, c));
     EXPECT_EQ(s.clauses_literals, 3u);
     EXPECT_EQ(c->abstraction(), 7u);
 
@@ -46,27 +48,20 @@ TEST(ClauseDatabase, AddClauseDropsFalseAndRepeatedLiteralsAndTautologies) {
     EXPECT_EQ(s.nClauses(), 1);
 }
 
+// A unit contradicting what level 0 implies, or a clause of false literals,
+// clears ok for good.
 TEST(ClauseDatabase, UnitsPropagateAtLevelZeroAndAConflictClearsOk) {
-    Solver s(10);
-    ASSERT_TRUE(addCnfClause(s, {-1, 2}));
-    ASSERT_TRUE(addCnfClause(s, {-2, 3}));
-    ASSERT_TRUE(addCnfClause(s, {-1, -3, 4}));
-    ASSERT_TRUE(addCnfClause(s, {-4, -2}));
-    ASSERT_TRUE(addCnfClause(s, {5}));
-    EXPECT_EQ(s.value(litOf(5)), l_True);
-    EXPECT_FALSE(addCnfClause(s, {1}));
-    EXPECT_FALSE(s.okay());
-    EXPECT_FALSE(addCnfClause(s, {6, 7}));
-    EXPECT_FALSE(s.simplify());
-    EXPECT_FALSE(s.solve(vec<Lit>()));
-}
-
-TEST(ClauseDatabase, AClauseOfOnlyFalseLiteralsIsUnsatisfiable) {
-    Solver s(10);
-    ASSERT_TRUE(addCnfClause(s, {-1}));
-    ASSERT_TRUE(addCnfClause(s, {-2}));
-    EXPECT_FALSE(addCnfClause(s, {1, 2}));
-    EXPECT_FALSE(s.okay());
+    for (const Cnf& last : {Cnf{{1}}, Cnf{{-1}, {-2}, {1, 2}}}) {
+        Solver s(10);
+        ASSERT_TRUE(loadCnf(s, {{-1, 2}, {-2, 3}, {-1, -3, 4}, {-4, -2}, {5}}, 5));
+        EXPECT_EQ(s.value(litOf(5)), l_True);
+        for (size_t i = 0; i + 1 < last.size(); i++) ASSERT_TRUE(addCnfClause(s, last[i]));
+        EXPECT_FALSE(addCnfClause(s, last.back()));
+        EXPECT_FALSE(s.okay());
+        EXPECT_FALSE(addCnfClause(s, {6, 7}));
+        EXPECT_FALSE(s.simplify());
+        EXPECT_FALSE(s.solve(vec<Lit>()));
+    }
 }
 
 TEST(ClauseDatabase, PropagationKeepsEveryClauseWatchedTwice) {
@@ -76,24 +71,23 @@ TEST(ClauseDatabase, PropagationKeepsEveryClauseWatchedTwice) {
     loadCnf(s, cnf, 30);
     for (int round = 0; round < 20 && s.okay(); round++) {
         s.newDecisionLevel();
-        for (int v = 0; v < s.nVars(); v++)
-            if (s.value(v) == l_Undef) {
-                s.uncheckedEnqueue(Lit(v, rng() & 1));
-                break;
-            }
+        for (int v = 0; v < s.nVars(); v++) {
+            if (s.value(v) != l_Undef) continue;
+            s.uncheckedEnqueue(Lit(v, rng() & 1));
+            break;
+        }
         Clause* confl = s.propagate();
         for (int i = 0; i < s.nClauses(); i++) {
             Clause* c = s.clauses[i];
-            ASSERT_EQ(watchCount(s, c), 2);
-            ASSERT_TRUE(find(s.watches[toInt(~(*c)[0])], c));
-            ASSERT_TRUE(find(s.watches[toInt(~(*c)[1])], c));
-            if (confl == nullptr && s.value((*c)[0]) != l_True && s.value((*c)[1]) != l_True) {
-                // Without a conflict no clause is left unit or false.
-                int open = 0;
-                for (int k = 0; k < c->size(); k++) open += s.value((*c)[k]) != l_False;
-                ASSERT_GE(open, 2);
-            }
+            ASSERT_TRUE(watchedByItsFirstTwo(s, c));
+            if (confl != nullptr || s.value((*c)[0]) == l_True || s.value((*c)[1]) == l_True) continue;
+            // Without a conflict no clause is left unit or false.
+            int open = 0;
+            for (int k = 0; k < c->size(); k++) open += s.value((*c)[k]) != l_False;
+            ASSERT_GE(open, 2);
         }
         if (confl != nullptr) s.cancelUntil(0);
     }
 }
+
+}  // namespace

@@ -1,75 +1,135 @@
-// Search checked by oracles: random 3-SAT around the threshold (models
-// checked clause by clause, small unsatisfiable answers confirmed by brute
-// force), pigeonhole instances, learnt-clause properties, puzzles solved with
-// the exactly-one module, and the single search call of the configuration.
+// Search checked by oracles: every combination of the run-time search choices
+// answers random 3-SAT as brute force does (models checked clause by clause),
+// keeps pigeonhole unsatisfiable and places queens through exactly-one
+// modules; the compiled-in configuration never restarts, also on larger
+// instances and puzzles; learnt clauses assert at their level and follow from
+// the problem; restarts, skipped learnts and tiered reductions happen when
+// configured and keep what they must; the CaDiCaL back end agrees with brute
+// force.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config.h"
+#include "solver/cadical_engine.h"
 #include "support/cnf_helpers.h"
 #include "support/exactly_one.h"
-#include "support/queens.h"
+#include "support/search_variants.h"
 
-TEST(Search, Random3SatAnswersAreConfirmed) {
-    std::mt19937 rng(2024);
-    int sat = 0, unsat = 0;
-    for (int round = 0; round < 300; round++) {
-        int vars = 8 + static_cast<int>(rng() % 13);
-        int clauses = static_cast<int>(vars * (3.6 + (rng() % 20) / 20.0));
-        Cnf cnf = randomCnf(vars, clauses, 3, rng);
-        Solver s(prioParams[0]);
-        bool searched = loadCnf(s, cnf, vars) && s.simplify();
-        bool answer = searched && s.solve(vec<Lit>());
-        if (answer) {
-            sat++;
-            ASSERT_TRUE(modelSatisfies(s, cnf)) << "round " << round;
-        } else {
-            unsat++;
-            ASSERT_FALSE(bruteForceSat(cnf, vars)) << "round " << round;
-        }
-        if (searched) {
-            ASSERT_EQ(s.starts, 1u);
-        }
-    }
-    EXPECT_GT(sat, 30);
-    EXPECT_GT(unsat, 30);
+namespace {
+
+Cnf pigeonhole(int holes) {
+    auto x = [holes](int p, int h) { return p * holes + h + 1; };
+    Cnf cnf(holes + 1);
+    for (int p = 0; p <= holes; p++)
+        for (int h = 0; h < holes; h++) cnf[p].push_back(x(p, h));
+    for (int h = 0; h < holes; h++)
+        for (int p = 0; p <= holes; p++)
+            for (int q = p + 1; q <= holes; q++) cnf.push_back({-x(p, h), -x(q, h)});
+    return cnf;
 }
 
-TEST(Search, LargerRandomInstancesGiveVerifiedModels) {
+bool solves(Solver& s, const Cnf& cnf, int vars) {
+    return loadCnf(s, cnf, vars) && s.simplify() && s.solve(vec<Lit>());
+}
+
+// n-queens through modules: one queen per row and per column (exactly-one
+// modules), at most one per diagonal (binary clauses). Checks the placement
+// of a model; returns whether there is one.
+bool placeQueens(int n, const SearchSettings& settings, uint64_t* starts = nullptr) {
+    Solver s(prioParams[0]);
+    s.settings = settings;
+    auto cell = [n](int r, int c) { return static_cast<unsigned>(r * n + c); };
+    for (int r = 0; r < n; r++) {
+        std::vector<unsigned> row, column;
+        for (int c = 0; c < n; c++) row.push_back(cell(r, c)), column.push_back(cell(c, r));
+        ExactlyOne::attach(s, row, 6);
+        ExactlyOne::attach(s, column, 4);
+    }
+    Cnf diagonals;
+    for (int r1 = 0; r1 < n; r1++)
+        for (int c1 = 0; c1 < n; c1++)
+            for (int r2 = r1 + 1; r2 < n; r2++)
+                for (int c2 = 0; c2 < n; c2++)
+                    if (std::abs(r1 - r2) == std::abs(c1 - c2))
+                        diagonals.push_back({-static_cast<int>(cell(r1, c1) + 1), -static_cast<int>(cell(r2, c2) + 1)});
+    const bool sat = solves(s, diagonals, n * n);
+    std::vector<int> column(n, -1);
+    for (int r = 0; sat && r < n; r++) {
+        for (int c = 0; c < n; c++) {
+            if (s.model[static_cast<int>(cell(r, c))] != l_True) continue;
+            EXPECT_EQ(column[r], -1) << "two queens in row " << r;
+            column[r] = c;
+        }
+        EXPECT_GE(column[r], 0) << "no queen in row " << r;
+        for (int q = 0; q < r; q++) {
+            EXPECT_NE(column[r], column[q]) << "rows " << q << ", " << r;
+            EXPECT_NE(std::abs(column[r] - column[q]), r - q) << "rows " << q << ", " << r;
+        }
+    }
+    if (starts != nullptr) *starts = s.starts;
+    deleteModules(s);
+    return sat;
+}
+
+TEST(SearchSettings, EveryCombinationAgreesWithBruteForce) {
+    const Cnf hole6 = pigeonhole(6);
+    for (const SearchSettings& settings : searchVariants()) {
+        SCOPED_TRACE(describe(settings));
+        std::mt19937 rng(4242);
+        int sat = 0, unsat = 0;
+        for (int round = 0; round < 40; round++) {
+            int vars = 10 + static_cast<int>(rng() % 9);
+            Cnf cnf = randomCnf(vars, static_cast<int>(vars * 4.26), 3, rng);
+            Solver s(prioParams[0]);
+            s.settings = settings;
+            const bool searched = loadCnf(s, cnf, vars) && s.simplify();
+            if (searched && s.solve(vec<Lit>())) {
+                sat++;
+                ASSERT_TRUE(modelSatisfies(s, cnf)) << "round " << round;
+            } else {
+                unsat++;
+                ASSERT_FALSE(bruteForceSat(cnf, vars)) << "round " << round;
+            }
+            // Without restarts configured, the classic policy makes none.
+            const bool classic = settings.restarts == SearchSettings::Restarts::Classic;
+            ASSERT_TRUE(!searched || !classic || s.starts == 1u) << s.starts << " starts";
+        }
+        EXPECT_GT(sat, 5);
+        EXPECT_GT(unsat, 5);
+        Solver s(prioParams[0]);
+        s.settings = settings;
+        EXPECT_FALSE(solves(s, hole6, 42));
+        EXPECT_TRUE(placeQueens(6, settings));
+    }
+}
+
+TEST(Search, TheCompiledInConfigurationNeverRestarts) {
+    const int solutions[] = {1, 0, 0, 2, 10, 4, 40, 92};
+    for (int n = 1; n <= 8; n++) {
+        uint64_t starts = 0;
+        EXPECT_EQ(placeQueens(n, SearchSettings(), &starts), solutions[n - 1] > 0) << n;
+        EXPECT_EQ(starts, 1u);
+    }
+    for (int holes = 2; holes <= 7; holes++) {
+        Solver s(prioParams[0]);
+        EXPECT_FALSE(solves(s, pigeonhole(holes), holes * (holes + 1))) << holes;
+        EXPECT_EQ(s.skipped_length + s.skipped_rand, 0u);
+    }
     std::mt19937 rng(99);
     for (int round = 0; round < 10; round++) {
         Cnf cnf = randomCnf(150, 600, 3, rng);
         Solver s(prioParams[0]);
-        loadCnf(s, cnf, 150);
-        if (s.simplify() && s.solve(vec<Lit>())) {
-            EXPECT_TRUE(modelSatisfies(s, cnf));
-        }
+        EXPECT_TRUE(!solves(s, cnf, 150) || modelSatisfies(s, cnf));
     }
-}
-
-namespace {
-Cnf pigeonhole(int holes) {
-    int pigeons = holes + 1;
-    auto x = [holes](int p, int h) { return p * holes + h + 1; };
-    Cnf cnf;
-    for (int p = 0; p < pigeons; p++) {
-        std::vector<int> c;
-        for (int h = 0; h < holes; h++) c.push_back(x(p, h));
-        cnf.push_back(c);
-    }
-    for (int h = 0; h < holes; h++)
-        for (int p = 0; p < pigeons; p++)
-            for (int q = p + 1; q < pigeons; q++) cnf.push_back({-x(p, h), -x(q, h)});
-    return cnf;
-}
-}  // namespace
-
-TEST(Search, PigeonholeIsUnsatisfiable) {
-    for (int holes = 2; holes <= 7; holes++) {
-        Solver s(prioParams[0]);
-        bool loaded = loadCnf(s, pigeonhole(holes), holes * (holes + 1));
-        EXPECT_FALSE(loaded && s.simplify() && s.solve(vec<Lit>())) << holes;
-        EXPECT_EQ(s.skipped_length + s.skipped_rand, 0u);
-    }
+    std::mt19937 hard(5);
+    Cnf cnf = randomCnf(120, 520, 3, hard);
+    Solver s(prioParams[0]);
+    solves(s, cnf, 120);
+    EXPECT_EQ(s.starts, 1u);
+    EXPECT_GT(s.conflicts, 100u);
+    EXPECT_GE(s.decisions, s.orig_decisions);
+    EXPECT_GT(s.orig_decisions, 0u);
 }
 
 TEST(Search, LearntClausesAssertAtTheirLevelAndFollowFromTheProblem) {
@@ -90,60 +150,31 @@ TEST(Search, LearntClausesAssertAtTheirLevelAndFollowFromTheProblem) {
             vec<Lit> learnt;
             int bt;
             s.analyze(confl, learnt, bt);
-            int levelNow = s.decisionLevel();
+            const int levelNow = s.decisionLevel();
             ASSERT_EQ(s.level[var(learnt[0])], levelNow);
             int highest = 0;
+            std::vector<int> clause;
             for (int i = 0; i < learnt.size(); i++) {
                 ASSERT_EQ(s.value(learnt[i]), l_False);
-                if (i > 0) {
-                    ASSERT_LT(s.level[var(learnt[i])], levelNow);
-                    ASSERT_GT(s.level[var(learnt[i])], 0);
-                    highest = std::max(highest, s.level[var(learnt[i])]);
-                }
+                clause.push_back(dimacsLit(learnt[i]));
+                if (i == 0) continue;
+                ASSERT_LT(s.level[var(learnt[i])], levelNow);
+                ASSERT_GT(s.level[var(learnt[i])], 0);
+                highest = std::max(highest, s.level[var(learnt[i])]);
             }
             ASSERT_EQ(bt, learnt.size() == 1 ? 0 : s.level[var(learnt[1])]);
             ASSERT_EQ(bt, highest);
-            std::vector<int> clause;
-            for (int i = 0; i < learnt.size(); i++) clause.push_back(dimacsLit(learnt[i]));
-            for (uint64_t a = 0; a < (uint64_t(1) << vars); a++) {
-                if (satisfiedBy(cnf, a)) {
-                    ASSERT_TRUE(satisfiedBy({clause}, a));
-                }
-            }
+            for (uint64_t a = 0; a < (uint64_t(1) << vars); a++)
+                ASSERT_TRUE(!satisfiedBy(cnf, a) || satisfiedBy({clause}, a));
             checked++;
-            s.cancelUntil(0);
             break;
         }
     }
     EXPECT_GT(checked, 20);
 }
 
-
-TEST(Search, QueensPuzzlesSolvedThroughModules) {
-    const int solutions[] = {1, 0, 0, 2, 10, 4, 40, 92};
-    for (int n = 1; n <= 8; n++) {
-        QueensRun run = solveQueens(n);
-        ASSERT_EQ(run.sat, solutions[n - 1] > 0) << n;
-        EXPECT_EQ(run.starts, 1u);
-        if (run.sat) expectPlacement(run.columnOfRow);
-    }
-}
-
-TEST(Search, TheCompiledInConfigurationNeverRestarts) {
-    std::mt19937 rng(5);
-    Cnf cnf = randomCnf(120, 520, 3, rng);
-    Solver s(prioParams[0]);
-    loadCnf(s, cnf, 120);
-    s.simplify();
-    s.solve(vec<Lit>());
-    EXPECT_EQ(s.starts, 1u);
-    EXPECT_GT(s.conflicts, 100u);
-    EXPECT_GE(s.decisions, s.orig_decisions);
-    EXPECT_GT(s.orig_decisions, 0u);
-}
-
 TEST(Search, RestartsAndSkippedLearntsWhenConfigured) {
-    ToClauses saved = toClses;
+    const ToClauses saved = toClses;
     toClses.noRestarts = false;
     toClses.randLearnt = 0.5;
     std::mt19937 rng(8);
@@ -151,19 +182,96 @@ TEST(Search, RestartsAndSkippedLearntsWhenConfigured) {
         const int vars = 16;
         Cnf cnf = randomCnf(vars, 70, 3, rng);
         Solver s(prioParams[0]);
-        bool answer = loadCnf(s, cnf, vars) && s.simplify() && s.solve(vec<Lit>());
-        if (answer) {
+        if (solves(s, cnf, vars))
             ASSERT_TRUE(modelSatisfies(s, cnf));
-        } else {
+        else
             ASSERT_FALSE(bruteForceSat(cnf, vars));
-        }
         for (const ModuleImplication& rec : Module::conflictGraph) ASSERT_TRUE(rec.empty());
     }
-    Cnf hard = pigeonhole(6);
     Solver s(prioParams[0]);
-    loadCnf(s, hard, 42);
-    EXPECT_FALSE(s.simplify() && s.solve(vec<Lit>()));
+    EXPECT_FALSE(solves(s, pigeonhole(6), 42));
     EXPECT_GT(s.starts, 1u);
     EXPECT_GT(s.skipped_rand, 0u);
     toClses = saved;
 }
+
+TEST(SearchSettings, RestartsAndReductionsHappenAndKeepWhatTheyMust) {
+    std::mt19937 rng(77);
+    Cnf cnf = randomCnf(200, 852, 3, rng);
+    SearchSettings settings = searchVariants().back();
+    settings.restarts = SearchSettings::Restarts::Luby;
+    settings.learnts = SearchSettings::Learnts::Tiered;
+    Solver s(prioParams[0]);
+    s.settings = settings;
+    solves(s, cnf, 200);
+    EXPECT_GT(s.starts, 10u);
+    ASSERT_GT(s.conflicts, 500u);
+    EXPECT_LT(static_cast<uint64_t>(s.nLearnts()), s.conflicts / 2) << "tiered reduction deleted nothing";
+
+    // A reduction in the middle of a search deletes no reason of an
+    // assigned literal and no clause of core glue.
+    Solver t(prioParams[0]);
+    t.settings = settings;
+    t.settings.reduceInterval = 1 << 30;
+    ASSERT_TRUE(loadCnf(t, cnf, 200) && t.simplify());
+    int reductionsChecked = 0;
+    vec<Lit> learnt;
+    for (int step = 0; step < 20000 && reductionsChecked < 5; step++) {
+        Clause* confl = t.propagate();
+        if (confl == nullptr) {
+            Lit next = t.pickBranchLit(t.polarity_mode, t.random_var_freq);
+            if (next == lit_Undef) break;
+            t.newDecisionLevel();
+            t.uncheckedEnqueue(next);
+            continue;
+        }
+        if (t.decisionLevel() == 0) break;
+        learnt.clear();
+        int bt;
+        t.analyze(confl, learnt, bt);
+        t.cancelUntil(bt);
+        if (learnt.size() == 1) {
+            t.uncheckedEnqueue(learnt[0]);
+            continue;
+        }
+        Clause* c = Clause_new(learnt, true);
+        c->setGlue(learnt.size() % 4 == 0 ? 1u : 4u + static_cast<uint32_t>(learnt.size() % 5));
+        t.learnts.push(c);
+        t.attachClause(*c);
+        t.uncheckedEnqueue(learnt[0], c);
+        if (t.nLearnts() % 60 != 0) continue;
+        std::vector<Clause*> mustStay;
+        for (Clause* l : t.learnts)
+            if (t.locked(*l) || l->glue() <= static_cast<uint32_t>(settings.coreGlue)) mustStay.push_back(l);
+        const int before = t.nLearnts();
+        t.reduceTiered();
+        EXPECT_LT(t.nLearnts(), before);
+        for (Clause* l : mustStay) EXPECT_TRUE(find(t.learnts, l));
+        reductionsChecked++;
+    }
+    EXPECT_GE(reductionsChecked, 3);
+}
+
+TEST(CadicalEngine, AgreesWithBruteForceAndKeepsLevelZeroFacts) {
+    std::mt19937 rng(31);
+    int sat = 0, unsat = 0;
+    for (int round = 0; round < 150; round++) {
+        int vars = 8 + static_cast<int>(rng() % 11);
+        Cnf cnf = randomCnf(vars, static_cast<int>(vars * 4.3), 3, rng);
+        cnf.push_back({static_cast<int>(rng() % vars) + 1});  // fixed at level 0 before the hand-over
+        Solver s(prioParams[0]);
+        if (loadCnf(s, cnf, vars) && s.simplify() && solveWithCadical(s) == l_True) {
+            sat++;
+            ASSERT_TRUE(modelSatisfies(s, cnf)) << "round " << round;
+            ASSERT_EQ(s.model.size(), s.nVars());
+        } else {
+            unsat++;
+            ASSERT_FALSE(bruteForceSat(cnf, vars)) << "round " << round;
+            ASSERT_FALSE(s.okay());
+        }
+    }
+    EXPECT_GT(sat, 20);
+    EXPECT_GT(unsat, 20);
+}
+
+}  // namespace

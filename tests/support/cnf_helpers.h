@@ -31,14 +31,12 @@ inline bool loadCnf(Solver& s, const Cnf& cnf, int vars) {
 }
 
 inline Cnf randomCnf(int vars, int clauses, int k, std::mt19937& rng) {
-    Cnf cnf;
-    for (int i = 0; i < clauses; i++) {
-        std::vector<int> c;
+    Cnf cnf(clauses);
+    for (std::vector<int>& c : cnf) {
         for (int j = 0; j < k; j++) {
             int v = static_cast<int>(rng() % static_cast<unsigned>(vars)) + 1;
             c.push_back(rng() & 1 ? v : -v);
         }
-        cnf.push_back(c);
     }
     return cnf;
 }
@@ -46,10 +44,7 @@ inline Cnf randomCnf(int vars, int clauses, int k, std::mt19937& rng) {
 inline bool satisfiedBy(const Cnf& cnf, uint64_t assignment) {
     for (const auto& c : cnf) {
         bool sat = false;
-        for (int code : c) {
-            bool val = (assignment >> (std::abs(code) - 1)) & 1;
-            if (val == (code > 0)) sat = true;
-        }
+        for (int code : c) sat |= bool((assignment >> (std::abs(code) - 1)) & 1) == (code > 0);
         if (!sat) return false;
     }
     return true;
@@ -64,8 +59,7 @@ inline bool bruteForceSat(const Cnf& cnf, int vars) {
 inline bool modelSatisfies(const Solver& s, const Cnf& cnf) {
     for (const auto& c : cnf) {
         bool sat = false;
-        for (int code : c)
-            if (s.modelValue(litOf(code)) == l_True) sat = true;
+        for (int code : c) sat |= s.modelValue(litOf(code)) == l_True;
         if (!sat) return false;
     }
     return true;

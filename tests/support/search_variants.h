@@ -17,17 +17,9 @@ inline std::vector<SearchSettings> searchVariants() {
                 for (S::ModuleDecisions d : {S::ModuleDecisions::First, S::ModuleDecisions::Activity})
                     for (bool blockers : {false, true}) {
                         S s;
-                        s.restarts = r;
-                        s.phase = p;
-                        s.learnts = l;
-                        s.moduleDecisions = d;
-                        s.blockers = blockers;
-                        s.lubyUnit = 3;
-                        s.glucoseMinConflicts = 4;
-                        s.glucoseMargin = 1.0;
-                        s.reduceInterval = 15;
-                        s.coreGlue = 1;
-                        s.tier2Glue = 3;
+                        s.restarts = r, s.phase = p, s.learnts = l, s.moduleDecisions = d, s.blockers = blockers;
+                        s.lubyUnit = 3, s.glucoseMinConflicts = 4, s.glucoseMargin = 1.0;
+                        s.reduceInterval = 15, s.coreGlue = 1, s.tier2Glue = 3;
                         all.push_back(s);
                     }
     return all;

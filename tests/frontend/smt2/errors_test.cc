@@ -6,7 +6,9 @@
 // command that would have changed the assertions sat is answered unknown.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "script_harness.h"
@@ -21,27 +23,21 @@ struct ErrorCase {
     std::string before = "";  // responses before the error
 };
 
-std::string errorLine(uint32_t line, uint32_t column, const std::string& message) {
-    std::string text = std::to_string(line) + ":" + std::to_string(column) + ": " + message, escaped;
-    for (char c : text) {
-        if (c == '"') escaped += '"';
-        escaped += c;
+// "LINE:COLUMN" of byte `at` of the text.
+std::string position(const std::string& text, size_t at) {
+    uint32_t line = 1, column = 1;
+    for (size_t i = 0; i < at; i++) {
+        column = text[i] == '\n' ? 1 : column + 1;
+        line += text[i] == '\n';
     }
-    return "(error \"" + escaped + "\")\n";
+    return std::to_string(line) + ":" + std::to_string(column);
 }
 
-// Line and column of byte `at` of the text.
-void position(const std::string& text, size_t at, uint32_t& line, uint32_t& column) {
-    line = 1;
-    column = 1;
-    for (size_t i = 0; i < at; i++) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
+// The error response, its message's quotes doubled.
+std::string errorLine(const std::string& position, const std::string& message) {
+    std::string escaped;
+    for (char c : message) escaped += c == '"' ? "\"\"" : std::string(1, c);
+    return "(error \"" + position + ": " + escaped + "\")\n";
 }
 
 TEST(Errors, EachGivesOneErrorAtItsPosition) {
@@ -112,6 +108,17 @@ TEST(Errors, EachGivesOneErrorAtItsPosition) {
         {"(push `4294967296)", "numeral 4294967296 is too large"},
         {"(push `x)", "expected a numeral or ')'"},
         {"(push 1)`(pop 2)", "cannot pop 2 levels: only 1 pushed"},
+        // Push counts of any size cost nothing; a pop takes the level's
+        // declarations and a change of the assertions the model.
+        {"(push 4294967295)(push 4294967295)(pop 4294967295)(pop 4294967295)`(pop)",
+         "cannot pop 1 levels: only 0 pushed"},
+        {"(push 1)(declare-const y Bool)(pop 1)(assert `y)", "unknown symbol y"},
+        {"(declare-const x Bool)(check-sat)(push 1)`(get-value (x))", "get-value is only allowed after sat", "sat\n"},
+        {"(assert false)(check-sat)`(get-model)", "get-model is only allowed after sat", "unsat\n"},
+        {"`(get-assignment)", "get-assignment is only allowed after sat"},
+        {"(check-sat)`(get-info :reason-unknown)", "get-info :reason-unknown is only allowed after unknown", "sat\n"},
+        {"(declare-const p Bool)(check-sat-assuming (p))`(get-unsat-assumptions)",
+         "get-unsat-assumptions needs (set-option :produce-unsat-assumptions true)", "sat\n"},
         {"(check-sat)`)", "expected '(' starting a command", "sat\n"},
         {"(assert (not true))`)", "expected '(' starting a command"},
         {"(`(check-sat)", "expected a command name"},
@@ -156,10 +163,8 @@ TEST(Errors, EachGivesOneErrorAtItsPosition) {
         size_t marker = c.script.find('`');
         ASSERT_NE(marker, std::string::npos) << c.script;
         std::string script = c.script.substr(0, marker) + c.script.substr(marker + 1);
-        uint32_t line, column;
-        position(script, marker, line, column);
         ScriptRun run = runScriptText(script);
-        EXPECT_EQ(run.output, c.before + errorLine(line, column, c.message)) << script;
+        EXPECT_EQ(run.output, c.before + errorLine(position(script, marker), c.message)) << script;
         EXPECT_EQ(run.status, 1) << script;
     }
 }
@@ -179,14 +184,8 @@ std::vector<bool> betweenCommands(const std::string& script) {
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '\n') {
-            result.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) result.push_back(text.substr(start));
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
     return result;
 }
 
@@ -217,52 +216,11 @@ TEST(Errors, ScriptCutAtEveryByte) {
         const std::string& error = got.back();
         EXPECT_EQ(error.rfind("(error \"", 0), 0u) << "cut at " << cut << ": " << error;
         EXPECT_EQ(error.substr(error.size() - 2), "\")") << "cut at " << cut;
-        uint32_t line, column;
-        position(prefix, cut, line, column);
         if (error.find("end of input") != std::string::npos) {
-            EXPECT_EQ(error.rfind("(error \"" + std::to_string(line) + ":" + std::to_string(column) + ": ", 0), 0u)
-                << "cut at " << cut << ": " << error;
+            EXPECT_EQ(error.rfind("(error \"" + position(prefix, cut) + ": ", 0), 0u) << "cut " << cut << ": " << error;
         }
     }
 }
-
-}  // namespace
-}  // namespace torva::smt2::testing
-
-namespace torva::smt2::testing {
-namespace {
-
-// Under continued execution each error is answered, the rest of its command
-// skipped (let bindings and half-read definitions dropped), and the next
-// command read; a lexical error, even one met while skipping, ends it.
-TEST(ContinuedExecution, ErrorsAreAnsweredAndTheSessionGoesOn) {
-    ScriptRun run = runContinued(
-        "(declare-const x (_ BitVec 2))\n"
-        "(assert (let ((y x)) (bvadd y)))\n"
-        "(assert (let ((y x)) (= y #b01)))\n"
-        "(define-fun f ((a (_ BitVec 2))) Bool (bvult a))\n"
-        "(define-fun f ((a (_ BitVec 2))) Bool (bvult a #b10))\n"
-        "(check-sat)(get-value ((f x) y))\n"
-        "(check-sat-assuming ((not (f x))))\n",
-        terms::everyQueryAfresh(enumerate));
-    EXPECT_EQ(run.output,
-              "(error \"2:22: bvadd expects at least 2 operands, got 1\")\n"
-              "(error \"4:39: bvult expects 2 operands, got 1\")\n"
-              "unknown\n"
-              "(error \"6:30: unknown symbol y\")\n"
-              "unsat\n");
-    EXPECT_EQ(run.status, 1);
-    ScriptRun lexical = runContinued("(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n(echo \"x\xcb\")\n(check-sat)\n",
-                                     terms::everyQueryAfresh(enumerate));
-    EXPECT_EQ(lexical.output.substr(0, 4), "sat\n");
-    EXPECT_EQ(lexical.status, 1);
-}
-
-struct SessionCase {
-    const char* name;
-    std::string script;
-    std::string output;
-};
 
 const std::string kDeclareX = "(declare-const x (_ BitVec 2))\n";
 // After the failing command on line 2: a check of a satisfiable rest, its
@@ -275,13 +233,26 @@ std::string afterFailure(const std::string& error, const std::string& lastAnswer
            "(error \"5:1: get-model is only allowed after sat\")\n" + lastAnswer + "\n";
 }
 
-// A failed command that would have changed the assertions leaves a problem
+// Under continued execution each error is answered, the rest of its command
+// skipped (let bindings and half-read definitions dropped), and the next
+// command read; a lexical error, even one met while skipping, ends it. A
+// failed command that would have changed the assertions leaves a problem
 // weaker than the one sent: sat of it is answered unknown (unsat stands,
 // except after a failed pop) until a pop below the command's scope, a
 // reset-assertions or a reset. Errors of other commands change nothing.
-TEST(ContinuedExecution, SatAfterAFailedChangeIsUnknown) {
+TEST(ContinuedExecution, ErrorsAreAnsweredAndSatAfterAFailedChangeIsUnknown) {
     const std::string incomplete2 = "(:reason-unknown \"incomplete: the command at 2:1 failed\")\n";
-    const std::vector<SessionCase> cases = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"errors are answered, the rest of the command skipped and the next one read",
+         "(declare-const x (_ BitVec 2))\n(assert (let ((y x)) (bvadd y)))\n(assert (let ((y x)) (= y #b01)))\n"
+         "(define-fun f ((a (_ BitVec 2))) Bool (bvult a))\n(define-fun f ((a (_ BitVec 2))) Bool (bvult a #b10))\n"
+         "(check-sat)(get-value ((f x) y))\n(check-sat-assuming ((not (f x))))\n",
+         "(error \"2:22: bvadd expects at least 2 operands, got 1\")\n"
+         "(error \"4:39: bvult expects 2 operands, got 1\")\nunknown\n(error \"6:30: unknown symbol y\")\nunsat\n"},
+        {"a lexical error ends the session", "(check-sat)\n(assert (= #b2 #b1))\n(check-sat)\n",
+         "sat\n(error \"2:12: a binary literal needs at least one digit\")\n"},
+        {"a lexical error met while skipping ends it too", "(assert (= y #b2))\n(check-sat)\n",
+         "(error \"1:12: unknown symbol y\")\n(error \"1:14: a binary literal needs at least one digit\")\n"},
         {"assert with an unknown symbol", kDeclareX + "(assert (= x y))\n" + kProbe + "(get-info :all-statistics)\n",
          afterFailure("14: unknown symbol y") +
              "(:all-statistics (:checks 2 :sat 0 :unsat 1 :unknown 1 :assertions 0 :scopes 0))\n"},
@@ -328,10 +299,10 @@ TEST(ContinuedExecution, SatAfterAFailedChangeIsUnknown) {
          "(error \"4:12: logic QF_LIA is not supported (only QF_BV and ALL are)\")\n"
          "(error \"5:22: an assumption must be Boolean, got a term of sort (_ BitVec 2)\")\nsat\n"},
     };
-    for (const SessionCase& c : cases) {
-        ScriptRun run = runContinued(c.script, terms::everyQueryAfresh(enumerate));
-        EXPECT_EQ(withoutEngineStatistics(run.output), c.output) << c.name;
-        EXPECT_EQ(run.status, 1) << c.name;
+    for (const auto& [name, script, output] : cases) {
+        ScriptRun run = runContinued(script, terms::everyQueryAfresh(enumerate));
+        EXPECT_EQ(withoutEngineStatistics(run.output), output) << name;
+        EXPECT_EQ(run.status, 1) << name;
     }
 }
 
