@@ -51,6 +51,7 @@ int runScript(const Options& options) {
     GraphSolveOptions solveOptions;
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
+    solveOptions.abstractWidth = options.abstractWidth;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.verbosity = options.verbose ? 1 : 0;

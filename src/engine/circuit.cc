@@ -24,6 +24,28 @@ terms::CheckOutcome Circuit::search(const std::vector<int>& assumptions, uint64_
     return outcome;
 }
 
+void Circuit::abstractFrom(uint32_t minWidth) {
+    if (minWidth == 0) return;
+    abstraction = std::make_unique<Abstraction>(store, *this, minWidth);
+    blaster.setAbstraction([this](terms::TermId t) { return abstraction->abstracts(t); });
+}
+
+terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, uint64_t conflictLimit,
+                                   const std::function<bool()>& interrupt) {
+    uint64_t conflicts = 0;
+    for (;;) {
+        terms::CheckOutcome outcome = search(assumptions, conflictLimit == 0 ? 0 : conflictLimit - conflicts, interrupt);
+        conflicts += outcome.conflicts;
+        outcome.conflicts = conflicts;
+        if (outcome.answer != terms::Answer::Sat || !abstraction || !abstraction->refine()) return outcome;
+        if (conflictLimit != 0 && conflicts >= conflictLimit) {
+            outcome.answer = terms::Answer::Unknown;
+            outcome.reason = "resourceout";
+            return outcome;
+        }
+    }
+}
+
 terms::Model Circuit::readModel() {
     terms::Model model;
     for (terms::TermId v : blaster.variables()) {

@@ -105,12 +105,13 @@ terms::Model checkedModel(const terms::TermStore& store, const std::vector<TermI
 
 // The simplified problem blasted onto a fresh circuit and decided by
 // CaDiCaL alone.
-CheckOutcome solveOnCircuit(const terms::TermStore& store, const std::vector<TermId>& assertions,
+CheckOutcome solveOnCircuit(terms::TermStore& store, const std::vector<TermId>& assertions,
                             const Problem& problem, const GraphSolveOptions& options) {
     Circuit circuit(store);
+    circuit.abstractFrom(options.abstractWidth);
     for (TermId assertion : problem.assertions) circuit.assertTrue(assertion);
     if (options.beforeSolve) options.beforeSolve();
-    CheckOutcome outcome = circuit.search({}, options.conflictLimit, options.interrupt);
+    CheckOutcome outcome = circuit.solve({}, options.conflictLimit, options.interrupt);
     if (outcome.answer == Answer::Sat) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
     return outcome;
 }

@@ -38,6 +38,9 @@ struct GraphSolveOptions {
     int verbosity = 0;
     SearchSettings search;
     Engine engine = Engine::Core;
+    // On CaDiCaL, a single check abstracts the multiplications, quotients
+    // and remainders at least this wide and refines them on demand (0: none).
+    uint32_t abstractWidth = 0;
     // Word-level simplification before lowering; none when null.
     const simplify::SimplifySettings* simplify = nullptr;
     // The simplification's statistics on standard error.
