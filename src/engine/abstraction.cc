@@ -104,19 +104,22 @@ bool Abstraction::abstracts(TermId t) const {
     return store_.width(t) >= minWidth_ && concrete_.count(t) == 0;
 }
 
-bool Abstraction::refine() {
+bool Abstraction::refine(const std::vector<TermId>& roots) {
     const std::vector<TermId> abstracted = circuit_.blaster.abstracted();
     stats_.terms = abstracted.size();
     readValues(abstracted);
+    std::vector<TermId> disagreeing;
+    for (TermId t : abstracted)
+        if (valueOf(t) != realValue(t)) disagreeing.push_back(t);
+    if (disagreeing.empty() || rootsHold(roots)) return false;
     std::vector<std::pair<TermId, mpz_class>> wrong;
     bool lemmaAdded = false;
-    for (TermId t : abstracted) {
-        mpz_class value = valueOf(t);
-        if (value == realValue(t)) continue;
+    for (TermId t : disagreeing) {
+        const mpz_class& value = valueOf(t);
         if (addCatalogueLemma(t, value) || addPowerOfTwoLemma(t))
             lemmaAdded = true;
         else
-            wrong.emplace_back(t, std::move(value));
+            wrong.emplace_back(t, value);
     }
     if (!lemmaAdded)
         for (const auto& [t, value] : wrong) addLastResort(t, value);
@@ -155,6 +158,14 @@ void Abstraction::readValues(const std::vector<TermId>& abstracted) {
 }
 
 const mpz_class& Abstraction::valueOf(TermId t) const { return values_.at(t); }
+
+// The variables' values of the search, evaluated on the real operations.
+bool Abstraction::rootsHold(const std::vector<TermId>& roots) {
+    for (auto& [variable, value] : circuit_.readModel().values) evaluator_.assign(variable, value);
+    for (TermId root : roots)
+        if (evaluator_.value(root) != 1) return false;
+    return true;
+}
 
 // The operation on the operands' present values.
 mpz_class Abstraction::realValue(TermId t) {
@@ -300,6 +311,15 @@ void Abstraction::encodeCircuit(TermId t) {
         circuit_.backend.addClause({abstract[i], -real[i]});
     }
     ++stats_.circuits;
+}
+
+void Abstraction::printStats(std::FILE* out) const {
+    const std::pair<const char*, uint64_t> lines[] = {
+        {"terms", stats_.terms},           {"refinements", stats_.rounds},  {"lemmas", stats_.lemmas},
+        {"values.pinned", stats_.values}, {"low.parts", stats_.lowParts}, {"circuits", stats_.circuits},
+    };
+    for (const auto& [name, count] : lines)
+        std::fprintf(out, "abstraction.%s: %llu\n", name, static_cast<unsigned long long>(count));
 }
 
 void Abstraction::assertLemma(TermId lemma) { circuit_.assertTrue(lemma); }

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -55,9 +56,12 @@ public:
     bool abstracts(terms::TermId t) const;
     // After a satisfiable search: lemmas for the abstracted terms whose values
     // are wrong; false when there was none, so the search's values are those
-    // of the real operations.
-    bool refine();
+    // of the real operations, or when the variables' values make every root
+    // true anyway.
+    bool refine(const std::vector<terms::TermId>& roots);
     const Stats& stats() const { return stats_; }
+    // One line of the statistics.
+    void printStats(std::FILE* out) const;
 
     // How many values of one term are pinned before its circuit is built.
     static uint32_t valueLimit(uint32_t width) { return width / 8 + 1; }
@@ -76,6 +80,7 @@ private:
 
     const Shape& shapeOf(terms::Kind kind, uint32_t width);
     void readValues(const std::vector<terms::TermId>& abstracted);
+    bool rootsHold(const std::vector<terms::TermId>& roots);
     const mpz_class& valueOf(terms::TermId t) const;
     mpz_class realValue(terms::TermId t);
     bool addCatalogueLemma(terms::TermId t, const mpz_class& value);
