@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "engine/circuit.h"
+#include "terms/reachable.h"
 #include "terms/substitute.h"
 
 namespace torva {
@@ -104,7 +105,7 @@ bool Abstraction::abstracts(TermId t) const {
     return store_.width(t) >= minWidth_ && concrete_.count(t) == 0;
 }
 
-bool Abstraction::refine(const std::vector<TermId>& roots) {
+bool Abstraction::refine(const std::vector<TermId>& roots, const std::vector<TermId>& blasted) {
     const std::vector<TermId> abstracted = circuit_.blaster.abstracted();
     stats_.terms = abstracted.size();
     readValues(abstracted);
@@ -114,7 +115,7 @@ bool Abstraction::refine(const std::vector<TermId>& roots) {
     if (disagreeing.empty() || rootsHold(roots)) return false;
     std::vector<std::pair<TermId, mpz_class>> wrong;
     bool lemmaAdded = false;
-    for (TermId t : disagreeing) {
+    for (TermId t : live(disagreeing, blasted)) {
         const mpz_class& value = valueOf(t);
         if (addCatalogueLemma(t, value) || addPowerOfTwoLemma(t))
             lemmaAdded = true;
@@ -158,6 +159,17 @@ void Abstraction::readValues(const std::vector<TermId>& abstracted) {
 }
 
 const mpz_class& Abstraction::valueOf(TermId t) const { return values_.at(t); }
+
+// The disagreeing terms below the blasted ones; all of them if none is (the
+// roots' falsity then lies elsewhere, and refining every term still ends).
+std::vector<TermId> Abstraction::live(const std::vector<TermId>& disagreeing, const std::vector<TermId>& blasted) const {
+    std::set<TermId> wanted(disagreeing.begin(), disagreeing.end()), reached;
+    terms::forEachReachable(store_, blasted, [&](TermId t) {
+        if (wanted.count(t)) reached.insert(t);
+    });
+    if (reached.empty()) return disagreeing;
+    return std::vector<TermId>(reached.begin(), reached.end());
+}
 
 // The variables' values of the search, evaluated on the real operations.
 bool Abstraction::rootsHold(const std::vector<TermId>& roots) {

@@ -54,11 +54,12 @@ public:
     Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t minWidth);
 
     bool abstracts(terms::TermId t) const;
-    // After a satisfiable search: lemmas for the abstracted terms whose values
-    // are wrong; false when there was none, so the search's values are those
-    // of the real operations, or when the variables' values make every root
-    // true anyway.
-    bool refine(const std::vector<terms::TermId>& roots);
+    // After a satisfiable search: lemmas for the abstracted terms below the
+    // blasted terms whose values are wrong; false when there was none, so
+    // the search's values are those of the real operations, or when the
+    // variables' values make every root true anyway. Abstracted terms of
+    // other (popped) terms are left as they are.
+    bool refine(const std::vector<terms::TermId>& roots, const std::vector<terms::TermId>& blasted);
     const Stats& stats() const { return stats_; }
     // One line of the statistics.
     void printStats(std::FILE* out) const;
@@ -81,6 +82,8 @@ private:
     const Shape& shapeOf(terms::Kind kind, uint32_t width);
     void readValues(const std::vector<terms::TermId>& abstracted);
     bool rootsHold(const std::vector<terms::TermId>& roots);
+    std::vector<terms::TermId> live(const std::vector<terms::TermId>& disagreeing,
+                                    const std::vector<terms::TermId>& blasted) const;
     const mpz_class& valueOf(terms::TermId t) const;
     mpz_class realValue(terms::TermId t);
     bool addCatalogueLemma(terms::TermId t, const mpz_class& value);

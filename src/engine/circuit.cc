@@ -31,13 +31,14 @@ void Circuit::abstractFrom(uint32_t minWidth) {
 }
 
 terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
-                                   uint64_t conflictLimit, const std::function<bool()>& interrupt) {
+                                   const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
+                                   const std::function<bool()>& interrupt) {
     uint64_t conflicts = 0;
     for (;;) {
         terms::CheckOutcome outcome = search(assumptions, conflictLimit == 0 ? 0 : conflictLimit - conflicts, interrupt);
         conflicts += outcome.conflicts;
         outcome.conflicts = conflicts;
-        if (outcome.answer != terms::Answer::Sat || !abstraction || !abstraction->refine(roots)) return outcome;
+        if (outcome.answer != terms::Answer::Sat || !abstraction || !abstraction->refine(roots, blasted)) return outcome;
         if (conflictLimit != 0 && conflicts >= conflictLimit) {
             outcome.answer = terms::Answer::Unknown;
             outcome.reason = "resourceout";

@@ -48,10 +48,12 @@ struct Circuit {
     // (0: none) are abstracted in every term blasted from now on.
     void abstractFrom(uint32_t minWidth);
     // Searches as search() does; while the answer is sat, the variables'
-    // values do not make every root true and the abstraction refines,
-    // searches again, within the same limits overall.
+    // values do not make every root true and the abstraction refines the
+    // terms below the blasted ones, searches again, within the same limits
+    // overall.
     terms::CheckOutcome solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
-                              uint64_t conflictLimit, const std::function<bool()>& interrupt);
+                              const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
+                              const std::function<bool()>& interrupt);
     // After a satisfiable search: the value of every variable blasted so
     // far, read from its bits alone.
     terms::Model readModel();
