@@ -41,6 +41,7 @@ int runExtended(const Options& options) {
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
     solveOptions.abstractWidth = options.abstractWidth;
+    solveOptions.memoryLimitMB = options.memoryLimitMB;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.beforeSolve = [&] {

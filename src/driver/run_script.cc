@@ -52,6 +52,7 @@ int runScript(const Options& options) {
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
     solveOptions.abstractWidth = options.abstractWidth;
+    solveOptions.memoryLimitMB = options.memoryLimitMB;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.verbosity = options.verbose ? 1 : 0;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "engine/circuit.h"
+#include "engine/encoding_size.h"
 #include "terms/reachable.h"
 #include "terms/substitute.h"
 
@@ -96,14 +97,16 @@ std::vector<TermId> abstractionLemmas(terms::TermStore& store, Kind kind, TermId
     return catalogue(kind, build, x, s, t);
 }
 
-Abstraction::Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t minWidth)
-    : store_(store), circuit_(circuit), minWidth_(minWidth), evaluator_(store) {}
-
-bool Abstraction::abstracts(TermId t) const {
-    Kind kind = store_.kind(t);
-    if (kind != Kind::BvMul && kind != Kind::BvUdiv && kind != Kind::BvUrem) return false;
-    return store_.width(t) >= minWidth_ && concrete_.count(t) == 0;
+bool abstractable(const terms::TermStore& store, TermId t, uint32_t minWidth) {
+    Kind kind = store.kind(t);
+    if (minWidth == 0 || (kind != Kind::BvMul && kind != Kind::BvUdiv && kind != Kind::BvUrem)) return false;
+    return store.width(t) >= minWidth;
 }
+
+Abstraction::Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t minWidth, uint64_t budgetBytes)
+    : store_(store), circuit_(circuit), minWidth_(minWidth), budgetBytes_(budgetBytes), evaluator_(store) {}
+
+bool Abstraction::abstracts(TermId t) const { return abstractable(store_, t, minWidth_) && concrete_.count(t) == 0; }
 
 bool Abstraction::refine(const std::vector<TermId>& roots, const std::vector<TermId>& blasted) {
     const std::vector<TermId> abstracted = circuit_.blaster.abstracted();
@@ -307,6 +310,7 @@ void Abstraction::encodeLowBits(TermId t, uint32_t bits) {
     std::vector<TermId> low;
     for (uint32_t i = 0; i < store_.numArgs(t); ++i) low.push_back(store_.mk(Kind::Extract, {store_.arg(t, i)}, {bits - 1, 0}));
     TermId product = store_.mk(Kind::BvMul, low);
+    spend(product);
     concrete_.insert(product);
     const std::vector<TermId>& abstracted = circuit_.blaster.abstracted();
     if (std::find(abstracted.begin(), abstracted.end(), product) != abstracted.end()) encodeCircuit(product);
@@ -316,6 +320,7 @@ void Abstraction::encodeLowBits(TermId t, uint32_t bits) {
 
 // The term's bits equal its circuit's.
 void Abstraction::encodeCircuit(TermId t) {
+    spend(t);
     const std::vector<int> abstract = circuit_.blaster.bits(t);
     const std::vector<int> real = circuit_.blaster.circuitOf(t);
     for (size_t i = 0; i < abstract.size(); ++i) {
@@ -335,5 +340,12 @@ void Abstraction::printStats(std::FILE* out) const {
 }
 
 void Abstraction::assertLemma(TermId lemma) { circuit_.assertTrue(lemma); }
+
+// A circuit is built only while the budget holds it.
+void Abstraction::spend(TermId circuitRoot) {
+    const uint64_t bytes = encodingBytes(store_, circuitRoot);
+    if (bytes > budgetBytes_) throw EncodingTooLarge();
+    budgetBytes_ -= bytes;
+}
 
 }  // namespace torva

@@ -33,6 +33,10 @@ namespace torva {
 
 struct Circuit;
 
+// Whether t is a multiplication, quotient or remainder at least minWidth
+// bits wide (never when minWidth is 0).
+bool abstractable(const terms::TermStore& store, terms::TermId t, uint32_t minWidth);
+
 // The catalogue's valid facts of t = x * s, x / s or x % s (kinds BvMul,
 // BvUdiv, BvUrem; unsigned), as terms over x, s and t.
 std::vector<terms::TermId> abstractionLemmas(terms::TermStore& store, terms::Kind kind, terms::TermId x,
@@ -50,8 +54,9 @@ public:
     };
 
     // Terms of the abstracted kinds whose operands are at least minWidth
-    // bits wide are abstracted from now on.
-    Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t minWidth);
+    // bits wide are abstracted from now on; refinement builds circuits of
+    // at most budgetBytes together (EncodingTooLarge beyond).
+    Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t minWidth, uint64_t budgetBytes);
 
     bool abstracts(terms::TermId t) const;
     // After a satisfiable search: lemmas for the abstracted terms below the
@@ -95,10 +100,12 @@ private:
     void encodeLowBits(terms::TermId t, uint32_t bits);
     void encodeCircuit(terms::TermId t);
     void assertLemma(terms::TermId lemma);
+    void spend(terms::TermId circuitRoot);
 
     terms::TermStore& store_;
     Circuit& circuit_;
     uint32_t minWidth_;
+    uint64_t budgetBytes_;
     terms::Evaluator evaluator_;
     std::map<std::pair<terms::Kind, uint32_t>, Shape> shapes_;
     std::map<terms::TermId, TermState> states_;

@@ -1,6 +1,8 @@
 // Searching a circuit and reading a model of its variables back from CaDiCaL.
 #include "engine/circuit.h"
 
+#include "engine/encoding_size.h"
+
 namespace torva {
 
 void Circuit::assertTrue(terms::TermId t) {
@@ -24,9 +26,9 @@ terms::CheckOutcome Circuit::search(const std::vector<int>& assumptions, uint64_
     return outcome;
 }
 
-void Circuit::abstractFrom(uint32_t minWidth) {
+void Circuit::abstractFrom(uint32_t minWidth, uint64_t budgetBytes) {
     if (minWidth == 0) return;
-    abstraction = std::make_unique<Abstraction>(store, *this, minWidth);
+    abstraction = std::make_unique<Abstraction>(store, *this, minWidth, budgetBytes);
     blaster.setAbstraction([this](terms::TermId t) { return abstraction->abstracts(t); });
 }
 
@@ -38,7 +40,14 @@ terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const st
         terms::CheckOutcome outcome = search(assumptions, conflictLimit == 0 ? 0 : conflictLimit - conflicts, interrupt);
         conflicts += outcome.conflicts;
         outcome.conflicts = conflicts;
-        if (outcome.answer != terms::Answer::Sat || !abstraction || !abstraction->refine(roots, blasted)) return outcome;
+        if (outcome.answer != terms::Answer::Sat || !abstraction) return outcome;
+        try {
+            if (!abstraction->refine(roots, blasted)) return outcome;
+        } catch (const EncodingTooLarge& tooLarge) {
+            outcome.answer = terms::Answer::Unknown;
+            outcome.reason = tooLarge.what();
+            return outcome;
+        }
         if (conflictLimit != 0 && conflicts >= conflictLimit) {
             outcome.answer = terms::Answer::Unknown;
             outcome.reason = "resourceout";

@@ -45,12 +45,13 @@ struct Circuit {
     terms::CheckOutcome search(const std::vector<int>& assumptions, uint64_t conflictLimit,
                                const std::function<bool()>& interrupt);
     // Multiplications, quotients and remainders at least minWidth bits wide
-    // (0: none) are abstracted in every term blasted from now on.
-    void abstractFrom(uint32_t minWidth);
+    // (0: none) are abstracted in every term blasted from now on; their
+    // refinement builds circuits of at most budgetBytes together.
+    void abstractFrom(uint32_t minWidth, uint64_t budgetBytes = ~uint64_t{0});
     // Searches as search() does; while the answer is sat, the variables'
     // values do not make every root true and the abstraction refines the
     // terms below the blasted ones, searches again, within the same limits
-    // overall.
+    // overall. A refinement beyond the budget answers unknown ("memout").
     terms::CheckOutcome solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
                               const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
                               const std::function<bool()>& interrupt);

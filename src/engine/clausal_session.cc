@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "engine/circuit.h"
+#include "engine/encoding_size.h"
 #include "simplify/rewriter.h"
 #include "terms/evaluator.h"
 
@@ -24,9 +25,9 @@ using terms::TermId;
 
 struct ClausalSession::State {
     State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify,
-          uint32_t abstractWidth)
+          uint32_t abstractWidth, uint64_t budgetBytes)
         : store(store), generation(generation), circuit(std::make_unique<Circuit>(store)), evaluator(store) {
-        circuit->abstractFrom(abstractWidth);
+        circuit->abstractFrom(abstractWidth, budgetBytes);
         if (simplify) rewriter = std::make_unique<simplify::Rewriter>(store, simplify->rewrite);
     }
 
@@ -66,7 +67,8 @@ ClausalSession::Size ClausalSession::size() const {
 }
 
 void ClausalSession::start(terms::TermStore& store, uint64_t generation) {
-    state_ = std::make_unique<State>(store, generation, options_.simplify, options_.abstractWidth);
+    state_ = std::make_unique<State>(store, generation, options_.simplify, options_.abstractWidth,
+                                     memoryBudgetBytes(options_.memoryLimitMB));
 }
 
 // A circuit that holds more than twice what the live problem needed (and
@@ -79,7 +81,7 @@ void ClausalSession::retireOutgrownCircuit() {
     if (gates <= rebuildFloor_ || gates <= 2 * st.liveGates) return;
     st.earlierConflicts += st.circuit->backend.conflicts();
     st.circuit = std::make_unique<Circuit>(st.store);
-    st.circuit->abstractFrom(options_.abstractWidth);
+    st.circuit->abstractFrom(options_.abstractWidth, memoryBudgetBytes(options_.memoryLimitMB));
     st.liveGates = 0;
     st.permanentNormals.clear();
     for (const auto& [variable, value] : st.fixed) {

@@ -1,7 +1,9 @@
 // The abstraction of multiplications, quotients and remainders: every lemma
 // of the catalogue holds of the real operation at every small width, and
 // single checks with every such operation abstracted agree with brute-force
-// enumeration (their models are checked against the input by the solve).
+// enumeration (their models are checked against the input by the solve);
+// an encoding beyond the memory budget is not built, up front or in a
+// refinement.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -108,6 +110,38 @@ TEST(Abstraction, ChecksWithEveryOperationAbstractedAgreeWithEnumeration) {
         options.simplify = seed % 2 == 0 ? nullptr : &simplification;
         torva::terms::CheckOutcome outcome = torva::solveGraph(store, {assertion}, options);
         ASSERT_EQ(outcome.answer, expected ? Answer::Sat : Answer::Unsat) << "seed " << seed;
+    }
+}
+
+// At 128 bits with a budget of 1 MB: a multiplier does not fit, its
+// abstraction does, and a refinement that needs the whole circuit stops.
+TEST(Abstraction, AnEncodingBeyondTheMemoryBudgetIsNotBuilt) {
+    struct Case {
+        const char* name;
+        uint32_t abstractWidth;
+        bool commuted;  // x * y and y * x differ: only the circuits refute it
+        Answer expected;
+    };
+    const Case cases[] = {
+        {"the multiplier up front", 0, false, Answer::Unknown},
+        {"the abstraction", 33, false, Answer::Sat},
+        {"the circuits in a refinement", 33, true, Answer::Unknown},
+    };
+    for (const Case& c : cases) {
+        TermStore store;
+        TermId x = store.mkVar(128, "x"), y = store.mkVar(128, "y"), z = store.mkVar(128, "z");
+        TermId product = store.mk(Kind::BvMul, {x, y});
+        TermId assertion = c.commuted ? store.mk(Kind::Distinct, {product, store.mk(Kind::BvMul, {y, x})})
+                                      : store.mk(Kind::Equal, {product, z});
+        torva::GraphSolveOptions options;
+        options.engine = torva::Engine::Cadical;
+        options.abstractWidth = c.abstractWidth;
+        options.memoryLimitMB = 1;
+        torva::terms::CheckOutcome outcome = torva::solveGraph(store, {assertion}, options);
+        EXPECT_EQ(outcome.answer, c.expected) << c.name;
+        if (c.expected == Answer::Unknown) {
+            EXPECT_EQ(outcome.reason, "memout") << c.name;
+        }
     }
 }
 
