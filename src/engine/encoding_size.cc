@@ -51,15 +51,9 @@ uint64_t controlGroupLimit() {
 
 uint64_t encodingBytes(const terms::TermStore& store, TermId t) {
     const uint64_t w = store.isBool(t) ? 1 : store.width(t);
+    if (terms::rearrangesBits(store.kind(t))) return 0;
     switch (store.kind(t)) {
         case Kind::Const:
-        case Kind::Concat:
-        case Kind::Extract:
-        case Kind::Repeat:
-        case Kind::ZeroExtend:
-        case Kind::SignExtend:
-        case Kind::RotateLeft:
-        case Kind::RotateRight:
         case Kind::Not:
         case Kind::BvNot: return 0;
         case Kind::Variable: return w * kBytesPerBit;
