@@ -100,6 +100,9 @@ std::vector<TermId> abstractionLemmas(terms::TermStore& store, Kind kind, TermId
 bool abstractable(const terms::TermStore& store, TermId t, uint32_t minWidth) {
     Kind kind = store.kind(t);
     if (minWidth == 0 || (kind != Kind::BvMul && kind != Kind::BvUdiv && kind != Kind::BvUrem)) return false;
+    if (kind == Kind::BvMul)
+        for (uint32_t i = 0; i < store.numArgs(t); ++i)
+            if (store.kind(store.arg(t, i)) == Kind::Const) return false;  // a few shifted additions
     return store.width(t) >= minWidth;
 }
 

@@ -34,7 +34,8 @@ namespace torva {
 struct Circuit;
 
 // Whether t is a multiplication, quotient or remainder at least minWidth
-// bits wide (never when minWidth is 0).
+// bits wide (never when minWidth is 0); a product by a constant is blasted
+// as it is, a sum of shifted copies.
 bool abstractable(const terms::TermStore& store, terms::TermId t, uint32_t minWidth);
 
 // The catalogue's valid facts of t = x * s, x / s or x % s (kinds BvMul,
