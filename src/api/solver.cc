@@ -136,6 +136,7 @@ GraphSolveOptions SolverState::solveOptions() const {
     GraphSolveOptions options;
     options.search = config.choice.search;
     options.engine = config.choice.engine;
+    options.abstractWidth = config.choice.abstractWidth;
     options.simplify = simplify ? &config.simplify : nullptr;
     return options;
 }

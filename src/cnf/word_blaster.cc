@@ -232,6 +232,11 @@ std::vector<TermId> WordBlaster::variables() const {
 }
 
 void WordBlaster::lowerNode(TermId t) {
+    if (abstracts_ && abstracts_(t)) {
+        bits_[t] = lowerVariable(t);
+        abstracted_.push_back(t);
+        return;
+    }
     bits_[t] = lowerApplication(t);
     if (store_.kind(t) == Kind::Variable) variables_.push_back(t);
 }

@@ -4,6 +4,10 @@
 // kinds only rearrange their operand's literals, and every other kind is
 // built from gates, so constants and shared subcircuits cost nothing twice.
 //
+// A term the abstraction predicate picks gets fresh bits instead of its
+// circuit when it is lowered; circuitOf() builds the circuit later, on
+// demand, over the same operand bits.
+//
 // Invariants: a node is lowered once, after all its operands (post-order over
 // an explicit stack, so depth is bounded only by memory); its bits are never
 // empty once lowered; the literals depend only on the term graph and the
@@ -11,6 +15,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "cnf/gates.h"
@@ -30,6 +36,15 @@ public:
     // The Variable nodes lowered so far, by ascending id.
     std::vector<terms::TermId> variables() const;
 
+    // From now on, a term for which abstracts(t) holds is lowered to fresh
+    // bits, like a variable, and listed in abstracted().
+    void setAbstraction(std::function<bool(terms::TermId)> abstracts) { abstracts_ = std::move(abstracts); }
+    // The abstracted terms lowered so far, in the order they were lowered.
+    const std::vector<terms::TermId>& abstracted() const { return abstracted_; }
+    // The circuit of a lowered application over its operands' bits: for an
+    // abstracted term, what its fresh bits stand for.
+    Bits circuitOf(terms::TermId t) { return lowerApplication(t); }
+
 private:
     bool lowered(terms::TermId t) const { return !bits_[t].empty(); }
     void lowerNode(terms::TermId t);
@@ -47,6 +62,8 @@ private:
     Gates& gates_;
     std::deque<Bits> bits_;  // by term id; a deque, so references survive growth
     std::vector<terms::TermId> variables_;
+    std::function<bool(terms::TermId)> abstracts_;
+    std::vector<terms::TermId> abstracted_;
 };
 
 }  // namespace torva::cnf

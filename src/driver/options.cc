@@ -231,6 +231,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
     }
     options.search = config.choice.search;
     options.engine = config.choice.engine;
+    options.abstractWidth = config.choice.abstractWidth;
     options.simplifySettings = config.simplify;
     options.simplify = simplifyChoice == -1 ? config.choice.simplify : simplifyChoice == 1;
     if (options.reader != Reader::Benchmark && options.checkModel)

@@ -36,6 +36,7 @@ struct Options {
     Preset preset = Preset::Classic;
     SearchSettings search;         // the preset's search
     Engine engine = Engine::Core;  // the preset's SAT engine
+    uint32_t abstractWidth = 0;    // multiplications, quotients and remainders this wide are abstracted
     // --dimacs: write the bit-blasted input here instead of solving it.
     std::string dimacs;
     double timeLimit = 0;         // -t: CPU seconds, 0 for none

@@ -40,6 +40,8 @@ int runExtended(const Options& options) {
     solveOptions.verbosity = options.quiet ? 0 : 1;
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
+    solveOptions.abstractWidth = options.abstractWidth;
+    solveOptions.memoryLimitMB = options.memoryLimitMB;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.beforeSolve = [&] {

@@ -51,6 +51,8 @@ int runScript(const Options& options) {
     GraphSolveOptions solveOptions;
     solveOptions.search = options.search;
     solveOptions.engine = options.engine;
+    solveOptions.abstractWidth = options.abstractWidth;
+    solveOptions.memoryLimitMB = options.memoryLimitMB;
     solveOptions.simplify = options.simplify ? &options.simplifySettings : nullptr;
     solveOptions.printStats = options.printStats || options.verbose;
     solveOptions.verbosity = options.verbose ? 1 : 0;

@@ -1,6 +1,8 @@
 // Searching a circuit and reading a model of its variables back from CaDiCaL.
 #include "engine/circuit.h"
 
+#include "engine/encoding_size.h"
+
 namespace torva {
 
 void Circuit::assertTrue(terms::TermId t) {
@@ -22,6 +24,36 @@ terms::CheckOutcome Circuit::search(const std::vector<int>& assumptions, uint64_
     else
         outcome.answer = status == l_True ? terms::Answer::Sat : terms::Answer::Unsat;
     return outcome;
+}
+
+void Circuit::abstractFrom(uint32_t minWidth, uint64_t budgetBytes) {
+    if (minWidth == 0) return;
+    abstraction = std::make_unique<Abstraction>(store, *this, minWidth, budgetBytes);
+    blaster.setAbstraction([this](terms::TermId t) { return abstraction->abstracts(t); });
+}
+
+terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
+                                   const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
+                                   const std::function<bool()>& interrupt) {
+    uint64_t conflicts = 0;
+    for (;;) {
+        terms::CheckOutcome outcome = search(assumptions, conflictLimit == 0 ? 0 : conflictLimit - conflicts, interrupt);
+        conflicts += outcome.conflicts;
+        outcome.conflicts = conflicts;
+        if (outcome.answer != terms::Answer::Sat || !abstraction) return outcome;
+        try {
+            if (!abstraction->refine(roots, blasted)) return outcome;
+        } catch (const EncodingTooLarge& tooLarge) {
+            outcome.answer = terms::Answer::Unknown;
+            outcome.reason = tooLarge.what();
+            return outcome;
+        }
+        if (conflictLimit != 0 && conflicts >= conflictLimit) {
+            outcome.answer = terms::Answer::Unknown;
+            outcome.reason = "resourceout";
+            return outcome;
+        }
+    }
 }
 
 terms::Model Circuit::readModel() {

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "engine/circuit.h"
+#include "engine/encoding_size.h"
 #include "simplify/rewriter.h"
 #include "terms/evaluator.h"
 
@@ -23,8 +24,10 @@ using terms::Kind;
 using terms::TermId;
 
 struct ClausalSession::State {
-    State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify)
+    State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify,
+          uint32_t abstractWidth, uint64_t budgetBytes)
         : store(store), generation(generation), circuit(std::make_unique<Circuit>(store)), evaluator(store) {
+        circuit->abstractFrom(abstractWidth, budgetBytes);
         if (simplify) rewriter = std::make_unique<simplify::Rewriter>(store, simplify->rewrite);
     }
 
@@ -36,6 +39,7 @@ struct ClausalSession::State {
     terms::Evaluator evaluator;
     std::unique_ptr<simplify::Rewriter> rewriter;  // none without simplification
     std::unordered_map<TermId, TermId> fixed;      // variables fixed by permanent assertions
+    std::vector<TermId> permanentNormals;          // blasted for the permanent assertions of this circuit
     size_t permanentDone = 0;
 };
 
@@ -63,7 +67,8 @@ ClausalSession::Size ClausalSession::size() const {
 }
 
 void ClausalSession::start(terms::TermStore& store, uint64_t generation) {
-    state_ = std::make_unique<State>(store, generation, options_.simplify);
+    state_ = std::make_unique<State>(store, generation, options_.simplify, options_.abstractWidth,
+                                     memoryBudgetBytes(options_.memoryLimitMB));
 }
 
 // A circuit that holds more than twice what the live problem needed (and
@@ -76,7 +81,9 @@ void ClausalSession::retireOutgrownCircuit() {
     if (gates <= rebuildFloor_ || gates <= 2 * st.liveGates) return;
     st.earlierConflicts += st.circuit->backend.conflicts();
     st.circuit = std::make_unique<Circuit>(st.store);
+    st.circuit->abstractFrom(options_.abstractWidth, memoryBudgetBytes(options_.memoryLimitMB));
     st.liveGates = 0;
+    st.permanentNormals.clear();
     for (const auto& [variable, value] : st.fixed) {
         const std::vector<int>& bits = st.circuit->blaster.bits(variable);
         const mpz_class& v = st.store.value(value);
@@ -91,6 +98,7 @@ void ClausalSession::retireOutgrownCircuit() {
 void ClausalSession::assertPermanent(TermId assertion) {
     TermId normal = state_->rewriter ? state_->rewriter->rewrite(assertion) : assertion;
     state_->circuit->assertTrue(normal);
+    state_->permanentNormals.push_back(normal);
     if (state_->rewriter) learnFixedValue(normal);
 }
 
@@ -188,6 +196,18 @@ void ClausalSession::nameCore(const std::vector<Item>& items, size_t firstAssert
     }
 }
 
+std::vector<TermId> ClausalSession::liveRoots(const CheckQuery& query) {
+    std::vector<TermId> roots(query.assertions);
+    roots.insert(roots.end(), query.assumptions.begin(), query.assumptions.end());
+    return roots;
+}
+
+std::vector<TermId> ClausalSession::liveNormals(const std::vector<Item>& items) const {
+    std::vector<TermId> normals(state_->permanentNormals);
+    for (const Item& item : items) normals.push_back(item.normal);
+    return normals;
+}
+
 CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& query) {
     if (!state_ || &state_->store != &store || state_->generation != query.generation ||
         query.permanent < state_->permanentDone)
@@ -204,7 +224,8 @@ CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& qu
     }
     if (st.liveGates == 0) st.liveGates = c.gates.stats().gates;
     if (options_.beforeSolve) options_.beforeSolve();
-    CheckOutcome outcome = c.search(assumed, options_.conflictLimit, options_.interrupt);
+    CheckOutcome outcome = c.solve(assumed, liveRoots(query), liveNormals(items), options_.conflictLimit,
+                                   options_.interrupt);
     if (outcome.answer == terms::Answer::Unknown) return outcome;
     if (outcome.answer == terms::Answer::Unsat) {
         nameCore(items, query.permanent, outcome);

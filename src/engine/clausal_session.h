@@ -9,7 +9,10 @@
 // term rewritten later in the generation; a scoped assertion or assumption
 // that fixes one does the same in the other items of its check only, so a
 // pop undoes it. The fact itself stays asserted, so the variable keeps its
-// bits and its model value.
+// bits and its model value. With abstractWidth set, wide multiplications,
+// quotients and remainders are abstracted and a satisfiable search is
+// refined until the variables' values satisfy the live assertions; the
+// lemmas are valid, so they stay in every scope.
 //
 // Per check, work follows the change: new terms are rewritten and blasted,
 // the model is read from the bits of the blasted variables only, and the
@@ -72,6 +75,8 @@ private:
     void assertPermanent(terms::TermId assertion);
     void learnFixedValue(terms::TermId normal);
     std::vector<Item> normalItems(const terms::CheckQuery& query);
+    static std::vector<terms::TermId> liveRoots(const terms::CheckQuery& query);
+    std::vector<terms::TermId> liveNormals(const std::vector<Item>& items) const;
     void nameCore(const std::vector<Item>& items, size_t firstAssertion, terms::CheckOutcome& outcome);
 
     GraphSolveOptions options_;

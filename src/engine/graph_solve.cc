@@ -12,6 +12,7 @@
 #include "cnf/verification_model_cnf.h"
 #include "config.h"
 #include "engine/circuit.h"
+#include "engine/encoding_size.h"
 #include "engine/lowering.h"
 #include "generator/module_factory.h"
 #include "simplify/probe.h"
@@ -105,12 +106,14 @@ terms::Model checkedModel(const terms::TermStore& store, const std::vector<TermI
 
 // The simplified problem blasted onto a fresh circuit and decided by
 // CaDiCaL alone.
-CheckOutcome solveOnCircuit(const terms::TermStore& store, const std::vector<TermId>& assertions,
-                            const Problem& problem, const GraphSolveOptions& options) {
+CheckOutcome solveOnCircuit(terms::TermStore& store, const std::vector<TermId>& assertions,
+                            const Problem& problem, const GraphSolveOptions& options, uint64_t refinementBudget) {
     Circuit circuit(store);
+    circuit.abstractFrom(options.abstractWidth, refinementBudget);
     for (TermId assertion : problem.assertions) circuit.assertTrue(assertion);
     if (options.beforeSolve) options.beforeSolve();
-    CheckOutcome outcome = circuit.search({}, options.conflictLimit, options.interrupt);
+    CheckOutcome outcome = circuit.solve({}, problem.assertions, problem.assertions, options.conflictLimit, options.interrupt);
+    if (options.printStats && circuit.abstraction) circuit.abstraction->printStats(stderr);
     if (outcome.answer == Answer::Sat) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
     return outcome;
 }
@@ -144,8 +147,17 @@ CheckOutcome solveGraph(terms::TermStore& store, const std::vector<TermId>& asse
         return outcome;
     }
 
-    if (options.engine == Engine::Cadical && !options.afterSolve)
-        return solveOnCircuit(store, assertions, problem, options);
+    const bool onCircuit = options.engine == Engine::Cadical && !options.afterSolve;
+    const uint32_t abstractWidth = onCircuit ? options.abstractWidth : 0;
+    const uint64_t budget = memoryBudgetBytes(options.memoryLimitMB);
+    const uint64_t needed = encodingBytes(store, problem.assertions,
+                                          [&](TermId t) { return abstractable(store, t, abstractWidth); });
+    if (needed > budget) {
+        outcome.answer = Answer::Unknown;
+        outcome.reason = EncodingTooLarge().what();
+        return outcome;
+    }
+    if (onCircuit) return solveOnCircuit(store, assertions, problem, options, budget - needed);
     std::unique_ptr<GeneratorTORVA> generator = makeGraphGenerator(S);
     Lowering lowering(store, *generator);
     try {

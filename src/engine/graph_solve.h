@@ -38,6 +38,12 @@ struct GraphSolveOptions {
     int verbosity = 0;
     SearchSettings search;
     Engine engine = Engine::Core;
+    // On CaDiCaL, a single check abstracts the multiplications, quotients
+    // and remainders at least this wide and refines them on demand (0: none).
+    uint32_t abstractWidth = 0;
+    // An encoding estimated to need more than this many MB (0: the
+    // machine's memory) is not built: the check answers unknown, "memout".
+    uint64_t memoryLimitMB = 0;
     // Word-level simplification before lowering; none when null.
     const simplify::SimplifySettings* simplify = nullptr;
     // The simplification's statistics on standard error.

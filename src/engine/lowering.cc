@@ -42,16 +42,7 @@ std::vector<unsigned int> freshBits(GeneratorTORVA& generator, unsigned int n) {
 uint64_t leastBitsNeeded(const terms::TermStore& store, const std::vector<TermId>& roots) {
     uint64_t bits = 0;
     terms::forEachReachable(store, roots, [&](TermId t) {
-        switch (store.kind(t)) {
-            case Kind::Concat:
-            case Kind::Extract:
-            case Kind::Repeat:
-            case Kind::ZeroExtend:
-            case Kind::SignExtend:
-            case Kind::RotateLeft:
-            case Kind::RotateRight: break;
-            default: bits += store.isBool(t) ? 1 : store.width(t);
-        }
+        if (!terms::rearrangesBits(store.kind(t))) bits += store.isBool(t) ? 1 : store.width(t);
     });
     return bits;
 }

@@ -88,6 +88,7 @@ PresetChoice applyPreset(Preset preset, ToClauses& split) {
             choice.search = modernSearch();
             choice.engine = Engine::Cadical;
             choice.simplify = true;
+            choice.abstractWidth = kDefaultAbstractWidth;
             break;
     }
     return choice;

@@ -18,10 +18,17 @@ namespace torva {
 
 enum class Preset { Classic, Clauses, Modules, Fast };
 
+// The narrowest multiplication, quotient or remainder the fast preset
+// abstracts.
+constexpr uint32_t kDefaultAbstractWidth = 33;
+
 struct PresetChoice {
     SearchSettings search;
     Engine engine = Engine::Core;
     bool simplify = false;
+    // Multiplications, quotients and remainders at least this wide are
+    // abstracted and refined on demand (0: never).
+    uint32_t abstractWidth = 0;
 };
 
 // The preset of a name; false when there is none of that name.

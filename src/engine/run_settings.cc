@@ -141,6 +141,8 @@ std::vector<Setting> prioritySettings() {
 
 std::vector<Setting> buildSettings() {
     std::vector<Setting> t = {
+        graphInt("abstract.width", "multiplications, quotients and remainders at least this wide are bit-blasted "
+                 "only when their values need it (CaDiCaL; 0: never)", 0, terms::kMaxWidth, FIELD(choice.abstractWidth)),
         graphChoice("engine", "the SAT engine of clause-only problems", {"core", "cadical"}, FIELD(choice.engine)),
         graphFlag("search.blockers", "blocking literals in clause propagation", FIELD(choice.search.blockers)),
         graphInt("search.coreGlue", "tiered learnts: clauses of at most this glue stay for good", 0, 1000,

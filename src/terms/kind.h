@@ -45,6 +45,12 @@ struct KindInfo {
 const KindInfo& kindInfo(Kind k);
 inline const char* kindName(Kind k) { return kindInfo(k).name; }
 inline bool isNary(Kind k) { return kindInfo(k).chain != Chain::None; }
+// The kinds whose bits are their operands' bits rearranged (and constant
+// zeros): no gate is needed for them.
+inline bool rearrangesBits(Kind k) {
+    return k == Kind::Concat || k == Kind::Extract || k == Kind::Repeat || k == Kind::ZeroExtend ||
+           k == Kind::SignExtend || k == Kind::RotateLeft || k == Kind::RotateRight;
+}
 
 // The kind named by an SMT-LIB 2 operator symbol (not "_"-indexed forms'
 // outer "_"), or false when the name is no operator of QF_BV.

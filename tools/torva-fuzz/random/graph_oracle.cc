@@ -58,6 +58,7 @@ struct EngineChoice {
     const char* name;
     SearchSettings search;
     torva::Engine engine;
+    uint32_t abstractWidth;
 };
 
 SearchSettings presentDaySearch(SearchSettings::ModuleDecisions decisions, SearchSettings::Phase phase,
@@ -73,16 +74,17 @@ SearchSettings presentDaySearch(SearchSettings::ModuleDecisions decisions, Searc
 }
 
 const EngineChoice kEngineChoices[] = {
-    {"classic search", SearchSettings(), torva::Engine::Core},
+    {"classic search", SearchSettings(), torva::Engine::Core, 0},
     {"glucose restarts, saved phases, activity decisions",
      presentDaySearch(SearchSettings::ModuleDecisions::Activity, SearchSettings::Phase::Saved,
                       SearchSettings::Restarts::Glucose),
-     torva::Engine::Core},
+     torva::Engine::Core, 0},
     {"luby restarts, target phases, module decisions",
      presentDaySearch(SearchSettings::ModuleDecisions::First, SearchSettings::Phase::Target,
                       SearchSettings::Restarts::Luby),
-     torva::Engine::Core},
-    {"CaDiCaL on the compact blaster", SearchSettings(), torva::Engine::Cadical},
+     torva::Engine::Core, 0},
+    {"CaDiCaL on the compact blaster", SearchSettings(), torva::Engine::Cadical, 0},
+    {"CaDiCaL, every multiplication, quotient and remainder abstracted", SearchSettings(), torva::Engine::Cadical, 1},
 };
 
 EngineChoice chosenEngine = kEngineChoices[0];
@@ -95,6 +97,7 @@ torva::GraphSolveOptions engineOptions() {
     torva::GraphSolveOptions options;
     options.search = chosenEngine.search;
     options.engine = chosenEngine.engine;
+    options.abstractWidth = chosenEngine.abstractWidth;
     return options;
 }
 

@@ -209,7 +209,8 @@ struct Variant {
     torva::Preset preset;
     torva::Engine engine;
     bool rewrite;
-    uint64_t rebuildFloor;  // of the clausal session
+    uint64_t rebuildFloor;   // of the clausal session
+    uint32_t abstractWidth;  // of the clausal session
 };
 
 using torva::ClausalSession;
@@ -217,12 +218,14 @@ using torva::Engine;
 using torva::Preset;
 
 const Variant kVariants[] = {
-    {"classic search", Preset::Classic, Engine::Core, false, 0},
-    {"present-day search", Preset::Clauses, Engine::Core, false, 0},
-    {"CaDiCaL", Preset::Fast, Engine::Cadical, true, ClausalSession::kRebuildFloor},
-    {"modules", Preset::Modules, Engine::Core, false, 0},
-    {"CaDiCaL without rewriting", Preset::Fast, Engine::Cadical, false, ClausalSession::kRebuildFloor},
-    {"CaDiCaL, circuits retired often", Preset::Fast, Engine::Cadical, true, 30},
+    {"classic search", Preset::Classic, Engine::Core, false, 0, 0},
+    {"present-day search", Preset::Clauses, Engine::Core, false, 0, 0},
+    {"CaDiCaL", Preset::Fast, Engine::Cadical, true, ClausalSession::kRebuildFloor, 0},
+    {"modules", Preset::Modules, Engine::Core, false, 0, 0},
+    {"CaDiCaL without rewriting", Preset::Fast, Engine::Cadical, false, ClausalSession::kRebuildFloor, 0},
+    {"CaDiCaL, circuits retired often", Preset::Fast, Engine::Cadical, true, 30, 0},
+    {"CaDiCaL, every multiplication, quotient and remainder abstracted, circuits retired often", Preset::Fast,
+     Engine::Cadical, true, 30, 1},
 };
 
 }  // namespace
@@ -235,6 +238,7 @@ SessionVerdict checkSession(uint64_t seed) {
     torva::GraphSolveOptions options;
     options.search = config.choice.search;
     options.engine = variant.engine;
+    options.abstractWidth = variant.abstractWidth;
     torva::simplify::SimplifySettings rewriting;
     options.simplify = variant.rewrite ? &rewriting : nullptr;
     SessionVerdict verdict;
