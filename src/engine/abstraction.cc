@@ -113,7 +113,6 @@ bool Abstraction::abstracts(TermId t) const { return abstractable(store_, t, min
 
 bool Abstraction::refine(const std::vector<TermId>& roots, const std::vector<TermId>& blasted) {
     const std::vector<TermId> abstracted = circuit_.blaster.abstracted();
-    stats_.terms = abstracted.size();
     readValues(abstracted);
     std::vector<TermId> disagreeing;
     for (TermId t : abstracted)
@@ -334,8 +333,10 @@ void Abstraction::encodeCircuit(TermId t) {
 }
 
 void Abstraction::printStats(std::FILE* out) const {
+    const uint64_t terms = circuit_.blaster.abstracted().size();
+    if (terms == 0) return;
     const std::pair<const char*, uint64_t> lines[] = {
-        {"terms", stats_.terms},           {"refinements", stats_.rounds},  {"lemmas", stats_.lemmas},
+        {"terms", terms},           {"refinements", stats_.rounds},  {"lemmas", stats_.lemmas},
         {"values.pinned", stats_.values}, {"low.parts", stats_.lowParts}, {"circuits", stats_.circuits},
     };
     for (const auto& [name, count] : lines)

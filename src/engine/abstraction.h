@@ -46,7 +46,6 @@ std::vector<terms::TermId> abstractionLemmas(terms::TermStore& store, terms::Kin
 class Abstraction {
 public:
     struct Stats {
-        uint64_t terms = 0;        // terms abstracted
         uint64_t rounds = 0;       // refinements that added lemmas
         uint64_t lemmas = 0;       // catalogue and power-of-two lemmas
         uint64_t values = 0;       // values pinned
@@ -67,7 +66,7 @@ public:
     // other (popped) terms are left as they are.
     bool refine(const std::vector<terms::TermId>& roots, const std::vector<terms::TermId>& blasted);
     const Stats& stats() const { return stats_; }
-    // One line of the statistics.
+    // The statistics, a line each, when any term was abstracted.
     void printStats(std::FILE* out) const;
 
     // How many values of one term are pinned before its circuit is built.
