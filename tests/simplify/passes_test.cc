@@ -33,9 +33,7 @@ using torva::simplify::Rewriter;
 using torva::simplify::Simplified;
 using torva::simplify::SimplifySettings;
 using torva::simplify::SimplifyStats;
-using torva::terms::kBool;
 using torva::terms::Model;
-using K = Kind;
 
 #ifdef TORVA_SANITIZED
 constexpr uint64_t kInstancesPerSwitch = 150;
@@ -303,31 +301,17 @@ private:
 
 using Assignment = std::vector<mpz_class>;
 
-uint32_t bitsOfVariables(const TermStore& s, const std::vector<TermId>& vars) {
-    uint32_t bits = 0;
-    for (TermId v : vars) bits += bitsOf(s.sort(v));
-    return bits;
-}
-
 // The assignments of vars that satisfy every assertion, in counting order,
 // at most `limit` of them.
 std::vector<Assignment> satisfyingAssignments(const TermStore& s, const std::vector<TermId>& vars,
                                               const std::vector<TermId>& assertions, size_t limit) {
     std::vector<Assignment> found;
     Evaluator ev(s);
-    Assignment values(vars.size());
-    uint64_t points = uint64_t(1) << bitsOfVariables(s, vars);
-    for (uint64_t point = 0; point < points && found.size() < limit; point++) {
-        uint64_t rest = point;
-        for (size_t i = 0; i < vars.size(); i++) {
-            uint32_t bits = bitsOf(s.sort(vars[i]));
-            values[i] = static_cast<unsigned long>(rest & ((uint64_t(1) << bits) - 1));
-            rest >>= bits;
-            ev.assign(vars[i], values[i]);
-        }
+    forEachAssignment(s, vars, ev, kMaxBits, [&](const Assignment& values) {
         if (std::all_of(assertions.begin(), assertions.end(), [&](TermId a) { return ev.value(a) == 1; }))
             found.push_back(values);
-    }
+        return found.size() < limit;
+    });
     return found;
 }
 
@@ -461,128 +445,105 @@ TEST_P(RandomLists, AgreeWithBruteForceAndCompleteTheirModels) {
 INSTANTIATE_TEST_SUITE_P(Switches, RandomLists, testing::Range<size_t>(0, std::size(kSwitches)),
                          [](const testing::TestParamInfo<size_t>& info) { return kSwitches[info.param].name; });
 
-// Three variables of width 3 and two Booleans, built raw.
+// Three variables of width 3 and two Booleans, built raw; every result is
+// checked against brute force before its shape is.
 class Passes : public testing::Test {
 protected:
     TermId mk(K kind, std::vector<TermId> args) { return s.mk(kind, args); }
+    TermId eq(TermId a, TermId b) { return s.mk(K::Equal, {a, b}); }
     TermId c(unsigned long v) { return s.mkConst(3, v); }
-    bool reaches(const std::vector<TermId>& roots, K kind) const {
-        std::vector<TermId> stack(roots);
-        while (!stack.empty()) {
-            TermId t = stack.back();
-            stack.pop_back();
-            if (s.kind(t) == kind) return true;
-            for (uint32_t i = 0; i < s.numArgs(t); i++) stack.push_back(s.arg(t, i));
-        }
-        return false;
-    }
-    bool mentions(const std::vector<TermId>& roots, TermId v) const {
-        std::vector<TermId> vars = variablesOf(s, roots);
-        return std::find(vars.begin(), vars.end(), v) != vars.end();
-    }
-    // simplify() checked against brute force.
-    Simplified simplified(const std::vector<TermId>& input, const SimplifySettings& settings) {
+    std::vector<TermId> simplified(const std::vector<TermId>& input, const SimplifySettings& settings) {
         stats = SimplifyStats{};
-        Simplified out = torva::simplify::simplify(s, input, settings, stats);
+        out = torva::simplify::simplify(s, input, settings, stats);
         std::string wrong = simplificationFailure(s, input, out);
         EXPECT_EQ(wrong, "") << described(s, input, out, wrong);
-        return out;
+        return out.assertions;
     }
-    static SimplifySettings without(bool SimplifySettings::*field) {
+    static SimplifySettings without(bool SimplifySettings::*field, bool SimplifySettings::*other = nullptr) {
         SimplifySettings settings;
         settings.*field = false;
+        if (other) settings.*other = false;
         return settings;
     }
 
     TermStore s;
     TermId x = s.mkVar(3, "x"), y = s.mkVar(3, "y"), z = s.mkVar(3, "z");
     TermId p = s.mkVar(kBool, "p"), q = s.mkVar(kBool, "q");
+    const std::vector<TermId> contradiction{s.mkBool(false)};
     SimplifyStats stats;
+    Simplified out;
 };
 
-TEST_F(Passes, SubstitutionEliminatesADefinedVariableAndRecordsIt) {
+TEST_F(Passes, SubstitutionEliminatesDefinedVariablesAndRecordsThem) {
     SimplifySettings settings = without(&SimplifySettings::unconstrained);
+    Rewriter rw(s, settings.rewrite);
     TermId sum = mk(K::BvAdd, {y, c(1)});
-    std::vector<TermId> input{mk(K::And, {mk(K::Equal, {sum, x}), p}), mk(K::BvUlt, {x, z}), mk(K::Not, {q}),
-                              mk(K::Or, {p, q, mk(K::Equal, {x, z})})};
-    Simplified out = simplified(input, settings);
+    std::vector<TermId> input{mk(K::And, {eq(sum, x), p}), mk(K::BvUlt, {x, z}), mk(K::Not, {q}),
+                              mk(K::Or, {p, q, eq(x, z)})};
+    EXPECT_EQ(simplified(input, settings), std::vector<TermId>{rw.mk(K::BvUlt, {rw.rewrite(sum), z})});
     EXPECT_EQ(stats.substituted, 3u);
     EXPECT_GE(stats.conjunctsSplit, 1u);
-    Rewriter rw(s, settings.rewrite);
-    EXPECT_EQ(out.assertions, std::vector<TermId>{rw.mk(K::BvUlt, {rw.mk(K::BvAdd, {y, c(1)}), z})});
-    ASSERT_EQ(out.reconstruction.steps.size(), 3u);
     std::vector<std::pair<TermId, TermId>> steps = out.reconstruction.steps;
     std::sort(steps.begin(), steps.end());
-    EXPECT_EQ(steps[0], std::make_pair(x, rw.mk(K::BvAdd, {y, c(1)})));
-    EXPECT_EQ(steps[1], std::make_pair(p, s.mkBool(true)));
-    EXPECT_EQ(steps[2], std::make_pair(q, s.mkBool(false)));
+    EXPECT_EQ(steps, (std::vector<std::pair<TermId, TermId>>{
+                         {x, rw.rewrite(sum)}, {p, s.mkBool(true)}, {q, s.mkBool(false)}}));
 }
 
 TEST_F(Passes, ADefinitionCycleKeepsOneOfItsDefinitions) {
     SimplifySettings settings = without(&SimplifySettings::unconstrained);
     // x = y & 3, y = x | 4: substituting both would leave nothing to define them.
-    Simplified out = simplified({mk(K::Equal, {x, mk(K::BvAnd, {y, c(3)})}), mk(K::Equal, {mk(K::BvOr, {x, c(4)}), y})},
-                                settings);
+    std::vector<TermId> rest = simplified({eq(x, mk(K::BvAnd, {y, c(3)})), eq(mk(K::BvOr, {x, c(4)}), y)}, settings);
     EXPECT_EQ(stats.substituted, 1u);
-    EXPECT_NE(mentions(out.assertions, x), mentions(out.assertions, y));
+    EXPECT_NE(mentions(s, rest, x), mentions(s, rest, y));
     // x = y + 1, y = x + 7 (consistent) and x = y + 1, y = x + 1 (not).
-    out = simplified({mk(K::Equal, {x, mk(K::BvAdd, {y, c(1)})}), mk(K::Equal, {y, mk(K::BvAdd, {x, c(7)})})},
-                     settings);
-    EXPECT_TRUE(out.assertions.empty());
-    out = simplified({mk(K::Equal, {x, mk(K::BvAdd, {y, c(1)})}), mk(K::Equal, {y, mk(K::BvAdd, {x, c(1)})})},
-                     settings);
-    EXPECT_EQ(out.assertions, std::vector<TermId>{s.mkBool(false)});
+    EXPECT_TRUE(simplified({eq(x, mk(K::BvAdd, {y, c(1)})), eq(y, mk(K::BvAdd, {x, c(7)}))}, settings).empty());
+    EXPECT_EQ(simplified({eq(x, mk(K::BvAdd, {y, c(1)})), eq(y, mk(K::BvAdd, {x, c(1)}))}, settings), contradiction);
     // A ring through three variables, non-linear.
-    out = simplified({mk(K::Equal, {x, mk(K::BvMul, {y, y})}), mk(K::Equal, {y, mk(K::BvXor, {z, c(5)})}),
-                      mk(K::Equal, {z, mk(K::BvLshr, {x, c(1)})})},
-                     settings);
+    rest = simplified({eq(x, mk(K::BvMul, {y, y})), eq(y, mk(K::BvXor, {z, c(5)})), eq(z, mk(K::BvLshr, {x, c(1)}))},
+                      settings);
     EXPECT_EQ(stats.substituted, 2u);
-    EXPECT_EQ(variablesOf(s, out.assertions).size(), 1u);
+    EXPECT_EQ(variablesOf(s, rest).size(), 1u);
 }
 
-TEST_F(Passes, PropagationMakesAnEmbeddedCopyOfAnAssertedAtomTrue) {
-    SimplifySettings settings = without(&SimplifySettings::unconstrained);
-    settings.substitute = false;
+TEST_F(Passes, PropagationMakesEmbeddedCopiesOfAssertedAtomsTrue) {
+    SimplifySettings settings = without(&SimplifySettings::unconstrained, &SimplifySettings::substitute);
     Rewriter rw(s, settings.rewrite);
     TermId atom = mk(K::BvUlt, {x, y}), product = mk(K::BvMul, {x, z});
-    std::vector<TermId> input{atom, mk(K::Or, {atom, mk(K::Equal, {z, c(5)})}), mk(K::Equal, {mk(K::Ite, {atom, z, y}), x}),
-                              mk(K::Equal, {product, c(6)}), mk(K::BvUlt, {product, y})};
-    Simplified out = simplified(input, settings);
+    std::vector<TermId> input{atom, mk(K::Or, {atom, eq(z, c(5))}), eq(mk(K::Ite, {atom, z, y}), x),
+                              eq(product, c(6)), mk(K::BvUlt, {product, y})};
+    EXPECT_EQ(simplified(input, settings), (std::vector<TermId>{rw.rewrite(atom), rw.mk(K::Equal, {z, x}),
+                                                                rw.rewrite(input[3]), rw.mk(K::BvUlt, {c(6), y})}));
     EXPECT_GE(stats.propagated, 3u);
-    EXPECT_EQ(out.assertions, (std::vector<TermId>{rw.rewrite(atom), rw.mk(K::Equal, {z, x}), rw.rewrite(input[3]),
-                                                   rw.mk(K::BvUlt, {c(6), y})}));
     // An atom and its negation, apart or inside a conjunction.
-    out = simplified({mk(K::And, {p, atom}), mk(K::Or, {q, mk(K::Not, {atom})}), mk(K::Not, {atom})}, settings);
-    EXPECT_EQ(out.assertions, std::vector<TermId>{s.mkBool(false)});
-}
-
-TEST_F(Passes, PropagationKeepsEveryOperandOfAChainedEquality) {
+    EXPECT_EQ(simplified({mk(K::And, {p, atom}), mk(K::Or, {q, mk(K::Not, {atom})}), mk(K::Not, {atom})}, settings),
+              contradiction);
     // Without the rules c = t = y stays one node: it says t = c and y = c,
     // and its negation contradicts it.
-    SimplifySettings settings;
+    settings = SimplifySettings{};
     settings.rewrite.rules = false;
     TermId chained = mk(K::Equal, {c(3), mk(K::BvAdd, {x, y}), y});
     simplified({chained, mk(K::BvUlt, {y, z})}, settings);
-    Simplified out = simplified({chained, mk(K::Not, {chained})}, settings);
-    EXPECT_EQ(out.assertions, std::vector<TermId>{s.mkBool(false)});
+    EXPECT_EQ(simplified({chained, mk(K::Not, {chained})}, settings), contradiction);
 }
 
 TEST_F(Passes, ASumOverAVariableOccurringOnceLeavesNoAdder) {
-    std::vector<TermId> input{mk(K::Equal, {x, mk(K::BvAdd, {y, z})}), mk(K::BvUlt, {x, z})};
+    std::vector<TermId> input{eq(x, mk(K::BvAdd, {y, z})), mk(K::BvUlt, {x, z})};
     for (const SimplifySettings& settings : {SimplifySettings{}, without(&SimplifySettings::substitute)}) {
-        Simplified out = simplified(input, settings);
-        EXPECT_FALSE(reaches(out.assertions, K::BvAdd)) << assertionScript(s, out.assertions);
-        EXPECT_FALSE(mentions(out.assertions, y));
+        std::vector<TermId> rest = simplified(input, settings);
+        bool adder = false;
+        torva::terms::forEachReachable(s, rest, [&](TermId t) { adder |= s.kind(t) == K::BvAdd; });
+        EXPECT_FALSE(adder) << assertionScript(s, rest);
+        EXPECT_FALSE(mentions(s, rest, y));
         EXPECT_GE(stats.unconstrained, 1u);
     }
 }
 
 TEST_F(Passes, NodeCountsAreThoseBeforeAndAfter) {
     TermId shared = mk(K::BvAdd, {x, y});
-    std::vector<TermId> input{mk(K::BvUlt, {shared, z}), mk(K::Equal, {mk(K::BvXor, {shared, shared}), z}), p};
-    Simplified out = simplified(input, SimplifySettings{});
+    std::vector<TermId> input{mk(K::BvUlt, {shared, z}), eq(mk(K::BvXor, {shared, shared}), z), p};
+    std::vector<TermId> rest = simplified(input, SimplifySettings{});
     EXPECT_EQ(stats.nodesBefore, torva::simplify::dagSize(s, input));
-    EXPECT_EQ(stats.nodesAfter, torva::simplify::dagSize(s, out.assertions));
+    EXPECT_EQ(stats.nodesAfter, torva::simplify::dagSize(s, rest));
     EXPECT_LT(stats.nodesAfter, stats.nodesBefore);
     EXPECT_GE(stats.rounds, 1u);
 }

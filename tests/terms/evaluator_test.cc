@@ -1,15 +1,21 @@
 // The evaluator against a reference written here independently with uint64_t
 // arithmetic: signed operators through C++ signed arithmetic on the two's
-// complement reading, shifts and rotations bit by bit. Every operator is
-// compared exhaustively at widths 1 to 4 (all operand pairs, all legal
-// indices) and on random and extreme values at width 64; n-ary forms with 3
-// and 4 operands against their fold definitions; wide widths through
-// arithmetic identities.
+// complement reading, shifts, rotations, extractions and extensions bit by
+// bit, n-ary forms (3 and 4 operands) by their fold definitions. Every
+// operator with every legal index is compared under every assignment of its
+// operands where they hold at most 12 bits (widths 1 to 4, and Booleans),
+// else on extreme and seeded random values (width 64 and the widest n-ary
+// forms); wider widths through arithmetic identities.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <random>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "terms/evaluator.h"
@@ -18,51 +24,41 @@ using namespace torva::terms;
 
 namespace {
 
+using K = Kind;
+using Values = std::vector<uint64_t>;
 using Int128 = __int128;
 
 uint64_t mask(unsigned w) { return w >= 64 ? ~uint64_t(0) : (uint64_t(1) << w) - 1; }
-bool msb(uint64_t v, unsigned w) { return (v >> (w - 1)) & 1; }
-int64_t toSigned(uint64_t v, unsigned w) { return msb(v, w) ? static_cast<int64_t>(v | ~mask(w)) : int64_t(v); }
-uint64_t fromWide(Int128 v, unsigned w) { return static_cast<uint64_t>(v) & mask(w); }
 uint64_t bit(uint64_t v, unsigned i) { return (v >> i) & 1; }
+int64_t toSigned(uint64_t v, unsigned w) { return bit(v, w - 1) ? static_cast<int64_t>(v | ~mask(w)) : int64_t(v); }
+uint64_t fromWide(Int128 v, unsigned w) { return static_cast<uint64_t>(v) & mask(w); }
 
 uint64_t refSdiv(uint64_t a, uint64_t b, unsigned w) {
     int64_t s = toSigned(a, w), t = toSigned(b, w);
-    if (t == 0) return s >= 0 ? mask(w) : 1;
-    return fromWide(Int128(s) / Int128(t), w);
+    return t == 0 ? (s >= 0 ? mask(w) : 1) : fromWide(Int128(s) / Int128(t), w);
 }
 
 uint64_t refSrem(uint64_t a, uint64_t b, unsigned w) {
     int64_t s = toSigned(a, w), t = toSigned(b, w);
-    if (t == 0) return a;
-    return fromWide(Int128(s) % Int128(t), w);
+    return t == 0 ? a : fromWide(Int128(s) % Int128(t), w);
 }
 
 uint64_t refSmod(uint64_t a, uint64_t b, unsigned w) {
     int64_t s = toSigned(a, w), t = toSigned(b, w);
     if (t == 0) return a;
     Int128 r = Int128(s) % Int128(t);
-    if (r != 0 && (r < 0) != (t < 0)) r += t;
-    return fromWide(r, w);
+    return fromWide(r != 0 && (r < 0) != (t < 0) ? r + t : r, w);
 }
 
-uint64_t refRotateLeft(uint64_t a, uint64_t k, unsigned w) {
+// The bits of a (of width w) rearranged: bit i of the result, for i below
+// `width`, is bit source(i) of a, or the sign bit where the source is at or
+// beyond w.
+template <class Source>
+uint64_t moved(uint64_t a, unsigned w, unsigned width, Source source) {
     uint64_t r = 0;
-    for (unsigned i = 0; i < w; i++) r |= bit(a, i) << ((i + k) % w);
-    return r;
-}
-
-uint64_t refRotateRight(uint64_t a, uint64_t k, unsigned w) {
-    uint64_t r = 0;
-    for (unsigned i = 0; i < w; i++) r |= bit(a, unsigned((i + k) % w)) << i;
-    return r;
-}
-
-uint64_t refAshr(uint64_t a, uint64_t b, unsigned w) {
-    uint64_t r = 0;
-    for (unsigned i = 0; i < w; i++) {
-        uint64_t from = i + b;
-        r |= (b >= w || from >= w ? bit(a, w - 1) : bit(a, unsigned(from))) << i;
+    for (unsigned i = 0; i < width; i++) {
+        uint64_t from = source(i);
+        r |= bit(a, from < w ? unsigned(from) : w - 1) << i;
     }
     return r;
 }
@@ -74,288 +70,212 @@ struct BinaryOp {
     Binary ref;
 };
 
-const std::vector<BinaryOp>& binaryOps() {
-    static const std::vector<BinaryOp> ops = {
-        {Kind::BvAnd, [](uint64_t a, uint64_t b, unsigned) { return a & b; }},
-        {Kind::BvOr, [](uint64_t a, uint64_t b, unsigned) { return a | b; }},
-        {Kind::BvXor, [](uint64_t a, uint64_t b, unsigned) { return a ^ b; }},
-        {Kind::BvNand, [](uint64_t a, uint64_t b, unsigned w) { return ~(a & b) & mask(w); }},
-        {Kind::BvNor, [](uint64_t a, uint64_t b, unsigned w) { return ~(a | b) & mask(w); }},
-        {Kind::BvXnor, [](uint64_t a, uint64_t b, unsigned w) { return ~(a ^ b) & mask(w); }},
-        {Kind::BvComp, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a == b; }},
-        {Kind::BvAdd, [](uint64_t a, uint64_t b, unsigned w) { return (a + b) & mask(w); }},
-        {Kind::BvSub, [](uint64_t a, uint64_t b, unsigned w) { return (a - b) & mask(w); }},
-        {Kind::BvMul, [](uint64_t a, uint64_t b, unsigned w) { return (a * b) & mask(w); }},
-        {Kind::BvUdiv, [](uint64_t a, uint64_t b, unsigned w) { return b == 0 ? mask(w) : a / b; }},
-        {Kind::BvUrem, [](uint64_t a, uint64_t b, unsigned) { return b == 0 ? a : a % b; }},
-        {Kind::BvSdiv, refSdiv},
-        {Kind::BvSrem, refSrem},
-        {Kind::BvSmod, refSmod},
-        {Kind::BvShl, [](uint64_t a, uint64_t b, unsigned w) { return b >= w ? 0 : (a << b) & mask(w); }},
-        {Kind::BvLshr, [](uint64_t a, uint64_t b, unsigned w) { return b >= w ? 0 : a >> b; }},
-        {Kind::BvAshr, refAshr},
-        {Kind::BvUlt, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a < b; }},
-        {Kind::BvUle, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a <= b; }},
-        {Kind::BvUgt, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a > b; }},
-        {Kind::BvUge, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a >= b; }},
-        {Kind::BvSlt, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) < toSigned(b, w); }},
-        {Kind::BvSle, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) <= toSigned(b, w); }},
-        {Kind::BvSgt, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) > toSigned(b, w); }},
-        {Kind::BvSge, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) >= toSigned(b, w); }},
-        {Kind::Equal, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a == b; }},
-        {Kind::Distinct, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a != b; }},
-    };
-    return ops;
+const std::vector<BinaryOp> kBinaryOps = {
+    {K::BvAnd, [](uint64_t a, uint64_t b, unsigned) { return a & b; }},
+    {K::BvOr, [](uint64_t a, uint64_t b, unsigned) { return a | b; }},
+    {K::BvXor, [](uint64_t a, uint64_t b, unsigned) { return a ^ b; }},
+    {K::BvNand, [](uint64_t a, uint64_t b, unsigned w) { return ~(a & b) & mask(w); }},
+    {K::BvNor, [](uint64_t a, uint64_t b, unsigned w) { return ~(a | b) & mask(w); }},
+    {K::BvXnor, [](uint64_t a, uint64_t b, unsigned w) { return ~(a ^ b) & mask(w); }},
+    {K::BvComp, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a == b; }},
+    {K::BvAdd, [](uint64_t a, uint64_t b, unsigned w) { return (a + b) & mask(w); }},
+    {K::BvSub, [](uint64_t a, uint64_t b, unsigned w) { return (a - b) & mask(w); }},
+    {K::BvMul, [](uint64_t a, uint64_t b, unsigned w) { return (a * b) & mask(w); }},
+    {K::BvUdiv, [](uint64_t a, uint64_t b, unsigned w) { return b == 0 ? mask(w) : a / b; }},
+    {K::BvUrem, [](uint64_t a, uint64_t b, unsigned) { return b == 0 ? a : a % b; }},
+    {K::BvSdiv, refSdiv},
+    {K::BvSrem, refSrem},
+    {K::BvSmod, refSmod},
+    {K::BvShl, [](uint64_t a, uint64_t b, unsigned w) { return b >= w ? 0 : (a << b) & mask(w); }},
+    {K::BvLshr, [](uint64_t a, uint64_t b, unsigned w) { return b >= w ? 0 : a >> b; }},
+    {K::BvAshr,
+     [](uint64_t a, uint64_t b, unsigned w) { return moved(a, w, w, [&](unsigned i) { return b >= w ? w : i + b; }); }},
+    {K::BvUlt, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a < b; }},
+    {K::BvUle, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a <= b; }},
+    {K::BvUgt, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a > b; }},
+    {K::BvUge, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a >= b; }},
+    {K::BvSlt, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) < toSigned(b, w); }},
+    {K::BvSle, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) <= toSigned(b, w); }},
+    {K::BvSgt, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) > toSigned(b, w); }},
+    {K::BvSge, [](uint64_t a, uint64_t b, unsigned w) -> uint64_t { return toSigned(a, w) >= toSigned(b, w); }},
+    {K::Equal, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a == b; }},
+    {K::Distinct, [](uint64_t a, uint64_t b, unsigned) -> uint64_t { return a != b; }},
+};
+
+// The reference of a binary kind; Booleans fold as 1-bit vectors.
+Binary refOf(Kind k) {
+    Kind bitwise = k == K::And ? K::BvAnd : k == K::Or ? K::BvOr : k == K::Xor ? K::BvXor : k;
+    for (const BinaryOp& op : kBinaryOps)
+        if (op.kind == bitwise) return op.ref;
+    return Binary();
 }
 
-mpz_class big(uint64_t v) {
-    mpz_class r;
-    mpz_import(r.get_mpz_t(), 1, 1, sizeof(v), 0, 0, &v);
-    return r;
+// A term over the first `arity` variables and its value by the reference.
+struct Case {
+    TermId term;
+    size_t arity;
+    std::function<uint64_t(const Values&)> ref;
+};
+
+// The n-ary applications over v[0..n) that every sort shares, and the left
+// folds of the given binary kinds.
+void addNary(TermStore& s, const std::vector<TermId>& v, size_t n, unsigned w, std::initializer_list<Kind> folds,
+             std::vector<Case>& cases) {
+    std::vector<TermId> args(v.begin(), v.begin() + n);
+    for (Kind k : folds)
+        cases.push_back({s.mk(k, args), n, [f = refOf(k), n, w](const Values& x) {
+                             uint64_t r = x[0];
+                             for (size_t i = 1; i < n; i++) r = f(r, x[i], w);
+                             return r;
+                         }});
+    cases.push_back({s.mk(K::Equal, args), n, [n](const Values& x) -> uint64_t {
+                         return std::count(x.begin(), x.begin() + n, x[0]) == std::ptrdiff_t(n);
+                     }});
+    cases.push_back({s.mk(K::Distinct, args), n, [n](const Values& x) -> uint64_t {
+                         return std::set<uint64_t>(x.begin(), x.begin() + n).size() == n;
+                     }});
 }
+
+// Every operator over bit-vector variables of width w.
+std::vector<Case> bitVectorCases(TermStore& s, const std::vector<TermId>& v, unsigned w) {
+    std::vector<Case> cases;
+    TermId x = v[0];
+    for (const BinaryOp& op : kBinaryOps)
+        cases.push_back({s.mk(op.kind, {v[0], v[1]}), 2, [op, w](const Values& a) { return op.ref(a[0], a[1], w); }});
+    cases.push_back({s.mk(K::BvNot, {x}), 1, [w](const Values& a) { return ~a[0] & mask(w); }});
+    cases.push_back({s.mk(K::BvNeg, {x}), 1, [w](const Values& a) { return (0 - a[0]) & mask(w); }});
+    auto indexed = [&](Kind k, std::initializer_list<uint32_t> indices, unsigned width, auto source) {
+        cases.push_back({s.mk(k, {x}, indices), 1, [=](const Values& a) { return moved(a[0], w, width, source); }});
+    };
+    for (unsigned hi = 0; hi < w; hi++)
+        for (unsigned lo = 0; lo <= hi; lo++)
+            indexed(K::Extract, {hi, lo}, hi - lo + 1, [lo](unsigned i) { return i + lo; });
+    for (unsigned k = 0; k <= 2 * w + 1; k++) {
+        indexed(K::RotateLeft, {k}, w, [k, w](unsigned i) { return (i + w - k % w) % w; });
+        indexed(K::RotateRight, {k}, w, [k, w](unsigned i) { return (i + k) % w; });
+    }
+    for (unsigned k = 0; k + w <= 64; k = k < 8 ? k + 1 : k * 2) {
+        cases.push_back({s.mk(K::ZeroExtend, {x}, {k}), 1, [](const Values& a) { return a[0]; }});
+        indexed(K::SignExtend, {k}, w + k, [](unsigned i) { return i; });
+    }
+    for (unsigned k = 1; k * w <= 64; k++) indexed(K::Repeat, {k}, k * w, [w](unsigned i) { return i % w; });
+    for (size_t n = 3; n <= 4; n++) {
+        addNary(s, v, n, w, {K::BvAnd, K::BvOr, K::BvXor, K::BvAdd, K::BvSub, K::BvMul}, cases);
+        if (n * w > 64) continue;
+        cases.push_back({s.mk(K::Concat, std::vector<TermId>(v.begin(), v.begin() + n)), n, [n, w](const Values& a) {
+                             uint64_t r = 0;
+                             for (size_t i = 0; i < n; i++) r = r << w | a[i];
+                             return r;
+                         }});
+    }
+    cases.push_back({s.mk(K::Ite, {s.mk(K::BvUlt, {v[0], v[1]}), v[2], v[3]}), 4,
+                     [](const Values& a) { return a[0] < a[1] ? a[2] : a[3]; }});
+    return cases;
+}
+
+// Every connective over Boolean variables.
+std::vector<Case> booleanCases(TermStore& s, const std::vector<TermId>& v) {
+    std::vector<Case> cases;
+    cases.push_back({s.mk(K::Not, {v[0]}), 1, [](const Values& a) { return 1 - a[0]; }});
+    cases.push_back({s.mk(K::Ite, {v[0], v[1], v[2]}), 3, [](const Values& a) { return a[0] ? a[1] : a[2]; }});
+    for (size_t n = 2; n <= 4; n++) {
+        addNary(s, v, n, 1, {K::And, K::Or, K::Xor}, cases);
+        cases.push_back({s.mk(K::Implies, std::vector<TermId>(v.begin(), v.begin() + n)), n, [n](const Values& a) {
+                             uint64_t r = a[n - 1];
+                             for (size_t i = n - 1; i-- > 0;) r = !a[i] || r;
+                             return r;
+                         }});
+    }
+    return cases;
+}
+
+static_assert(sizeof(unsigned long) == sizeof(uint64_t), "values pass through unsigned long");
 
 uint64_t small(const mpz_class& v) {
     EXPECT_LE(mpz_sizeinbase(v.get_mpz_t(), 2), 64u);
-    uint64_t r = 0;
-    mpz_export(&r, nullptr, 1, sizeof(r), 0, 0, v.get_mpz_t());
-    return r;
+    return v.get_ui();
 }
 
-// Compares every binary operator on the operand pairs given.
-void checkBinaryOps(unsigned w, const std::vector<std::pair<uint64_t, uint64_t>>& pairs) {
-    TermStore s;
-    TermId x = s.mkVar(w, "x"), y = s.mkVar(w, "y");
-    std::vector<TermId> terms;
-    for (const BinaryOp& op : binaryOps()) terms.push_back(s.mk(op.kind, {x, y}));
+// The operand values tried: every assignment of `arity` operands of `bits`
+// bits when they hold at most 12 bits, else the pairs of extreme values and
+// seeded random ones, some of small magnitude (as shift amounts and
+// divisors) or small negatives.
+std::vector<Values> operandValues(size_t arity, unsigned bits) {
+    std::vector<Values> points;
+    if (arity * bits <= 12) {
+        for (uint64_t all = 0; all < (uint64_t(1) << (arity * bits)); all++) {
+            Values x;
+            for (size_t i = 0; i < arity; i++) x.push_back((all >> (i * bits)) & mask(bits));
+            points.push_back(x);
+        }
+        return points;
+    }
+    uint64_t min = uint64_t(1) << (bits - 1);
+    const Values extremes = {0, 1, 2, 3, 63, 64, 65, min - 1, min, min + 1, mask(bits), mask(bits) - 1, 0xFFFFFFFF,
+                             0x100000000ull};
+    for (uint64_t a : extremes)
+        for (uint64_t b : arity == 1 ? Values{0} : extremes) {
+            Values x(arity, a & mask(bits));
+            if (arity > 1) x[1] = b & mask(bits);
+            points.push_back(x);
+        }
+    std::mt19937_64 rng(arity * 100 + bits);
+    for (int n = arity == 1 ? 200 : 3000; n > 0; n--) {
+        Values x;
+        for (size_t i = 0; i < arity; i++) {
+            uint64_t r = rng(), kind = rng() % 4;
+            x.push_back((kind == 1 ? r >> 58 : kind == 2 ? -(r >> 60) : kind == 3 ? extremes[r % extremes.size()] : r) &
+                        mask(bits));
+        }
+        points.push_back(x);
+    }
+    return points;
+}
+
+void checkCases(TermStore& s, const std::vector<TermId>& v, const std::vector<Case>& cases) {
+    unsigned bits = s.isBool(v[0]) ? 1 : s.width(v[0]);
     Evaluator ev(s);
-    for (auto [a, b] : pairs) {
-        ev.assign(x, big(a));
-        ev.assign(y, big(b));
-        for (size_t i = 0; i < terms.size(); i++) {
-            uint64_t expected = binaryOps()[i].ref(a, b, w);
-            ASSERT_EQ(small(ev.value(terms[i])), expected)
-                << kindName(binaryOps()[i].kind) << " width " << w << " on " << a << ", " << b;
+    for (const Case& c : cases) {
+        for (const Values& x : operandValues(c.arity, bits)) {
+            for (size_t i = 0; i < c.arity; i++) ev.assign(v[i], static_cast<unsigned long>(x[i]));
+            uint64_t expected = c.ref(x);
+            if (small(ev.value(c.term)) == expected) continue;
+            std::string shown = std::string(kindName(s.kind(c.term))) + " width " + std::to_string(bits);
+            for (uint32_t i = 0; i < s.numIndices(c.term); i++) shown += " index " + std::to_string(s.index(c.term, i));
+            for (size_t i = 0; i < c.arity; i++) shown += " " + std::to_string(x[i]);
+            FAIL() << shown << ": " << ev.value(c.term) << ", expected " << expected;
         }
     }
-}
-
-std::vector<uint64_t> extremes64() {
-    return {0, 1, 2, 3, 63, 64, 65, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull, 0x8000000000000001ull,
-            ~uint64_t(0), ~uint64_t(0) - 1, 0xFFFFFFFF, 0x100000000ull};
 }
 
 }  // namespace
 
-TEST(Evaluator, BinaryOperatorsMatchTheReferenceOnAllPairsAtWidthsOneToFour) {
-    for (unsigned w = 1; w <= 4; w++) {
-        std::vector<std::pair<uint64_t, uint64_t>> pairs;
-        for (uint64_t a = 0; a <= mask(w); a++)
-            for (uint64_t b = 0; b <= mask(w); b++) pairs.emplace_back(a, b);
-        checkBinaryOps(w, pairs);
-    }
-}
-
-TEST(Evaluator, BinaryOperatorsMatchTheReferenceAtWidth64) {
-    std::mt19937_64 rng(7);
-    std::vector<std::pair<uint64_t, uint64_t>> pairs;
-    for (uint64_t a : extremes64())
-        for (uint64_t b : extremes64()) pairs.emplace_back(a, b);
-    for (int i = 0; i < 3000; i++) {
-        uint64_t a = rng(), b = rng();
-        // Small magnitudes and small shift amounts exercise other paths.
-        if (i % 4 == 1) b >>= 58;
-        if (i % 4 == 2) b = -(b >> 60);
-        if (i % 4 == 3) a = -(a >> 61);
-        pairs.emplace_back(a, b);
-    }
-    checkBinaryOps(64, pairs);
-}
-
-TEST(Evaluator, UnaryAndIndexedOperatorsMatchTheReference) {
-    std::mt19937_64 rng(11);
+TEST(Evaluator, EveryOperatorMatchesTheReference) {
     for (unsigned w : {1u, 2u, 3u, 4u, 64u}) {
-        std::vector<uint64_t> values;
-        if (w < 64)
-            for (uint64_t a = 0; a <= mask(w); a++) values.push_back(a);
-        else
-            values = extremes64();
-        for (int i = 0; w == 64 && i < 200; i++) values.push_back(rng());
-
         TermStore s;
-        TermId x = s.mkVar(w, "x");
-        struct Indexed {
-            TermId term;
-            std::function<uint64_t(uint64_t)> ref;
-        };
-        std::vector<Indexed> terms;
-        terms.push_back({s.mk(Kind::BvNot, {x}), [w](uint64_t a) { return ~a & mask(w); }});
-        terms.push_back({s.mk(Kind::BvNeg, {x}), [w](uint64_t a) { return (0 - a) & mask(w); }});
-        for (unsigned hi = 0; hi < w; hi++)
-            for (unsigned lo = 0; lo <= hi; lo++)
-                terms.push_back({s.mk(Kind::Extract, {x}, {hi, lo}), [hi, lo](uint64_t a) {
-                                     uint64_t r = 0;
-                                     for (unsigned i = lo; i <= hi; i++) r |= bit(a, i) << (i - lo);
-                                     return r;
-                                 }});
-        for (unsigned k = 0; k <= 2 * w + 1; k++) {
-            terms.push_back({s.mk(Kind::RotateLeft, {x}, {k}), [k, w](uint64_t a) { return refRotateLeft(a, k, w); }});
-            terms.push_back({s.mk(Kind::RotateRight, {x}, {k}),
-                             [k, w](uint64_t a) { return refRotateRight(a, k, w); }});
-        }
-        for (unsigned k = 0; k + w <= 64; k = k < 8 ? k + 1 : k * 2) {
-            terms.push_back({s.mk(Kind::ZeroExtend, {x}, {k}), [](uint64_t a) { return a; }});
-            terms.push_back({s.mk(Kind::SignExtend, {x}, {k}), [k, w](uint64_t a) {
-                                 uint64_t r = a;
-                                 for (unsigned i = w; i < w + k; i++) r |= bit(a, w - 1) << i;
-                                 return r;
-                             }});
-        }
-        for (unsigned k = 1; k * w <= 64; k++)
-            terms.push_back({s.mk(Kind::Repeat, {x}, {k}), [k, w](uint64_t a) {
-                                 uint64_t r = 0;
-                                 for (unsigned i = 0; i < k * w; i++) r |= bit(a, i % w) << i;
-                                 return r;
-                             }});
-        Evaluator ev(s);
-        for (uint64_t a : values) {
-            ev.assign(x, big(a));
-            for (const Indexed& t : terms) {
-                ASSERT_EQ(small(ev.value(t.term)), t.ref(a))
-                    << kindName(s.kind(t.term)) << " width " << w << " of " << a
-                    << (s.numIndices(t.term) ? " index " + std::to_string(s.index(t.term, 0)) : "");
-            }
-        }
+        std::vector<TermId> v;
+        for (const char* name : {"a", "b", "c", "d"}) v.push_back(s.mkVar(w, name));
+        checkCases(s, v, bitVectorCases(s, v, w));
     }
-}
-
-TEST(Evaluator, BooleanConnectivesFoldAsTheirChainSays) {
     TermStore s;
-    TermId v[4] = {s.mkVar(kBool, "a"), s.mkVar(kBool, "b"), s.mkVar(kBool, "c"), s.mkVar(kBool, "d")};
-    struct Nary {
-        Kind kind;
-        std::function<bool(const std::vector<bool>&)> ref;
-    };
-    const Nary cases[] = {
-        {Kind::And, [](const std::vector<bool>& x) { bool r = true; for (bool b : x) r = r && b; return r; }},
-        {Kind::Or, [](const std::vector<bool>& x) { bool r = false; for (bool b : x) r = r || b; return r; }},
-        {Kind::Xor, [](const std::vector<bool>& x) { bool r = false; for (bool b : x) r = r != b; return r; }},
-        {Kind::Implies, [](const std::vector<bool>& x) {
-             bool r = x.back();
-             for (size_t i = x.size() - 1; i-- > 0;) r = !x[i] || r;
-             return r;
-         }},
-        {Kind::Equal, [](const std::vector<bool>& x) {
-             for (size_t i = 1; i < x.size(); i++)
-                 if (x[i] != x[i - 1]) return false;
-             return true;
-         }},
-        {Kind::Distinct, [](const std::vector<bool>& x) {
-             for (size_t i = 0; i < x.size(); i++)
-                 for (size_t j = i + 1; j < x.size(); j++)
-                     if (x[i] == x[j]) return false;
-             return true;
-         }},
-    };
-    TermId notA = s.mk(Kind::Not, {v[0]});
-    TermId ite = s.mk(Kind::Ite, {v[0], v[1], v[2]});
-    Evaluator ev(s);
-    for (size_t n = 2; n <= 4; n++) {
-        std::vector<TermId> args(v, v + n);
-        std::vector<TermId> terms;
-        for (const Nary& c : cases) terms.push_back(s.mk(c.kind, args));
-        for (unsigned bits = 0; bits < 16u; bits++) {
-            std::vector<bool> values;
-            for (size_t i = 0; i < 4; i++) {
-                ev.assign(v[i], (bits >> i) & 1);
-                if (i < n) values.push_back((bits >> i) & 1);
-            }
-            for (size_t i = 0; i < terms.size(); i++)
-                ASSERT_EQ(ev.value(terms[i]), cases[i].ref(values) ? 1 : 0)
-                    << kindName(cases[i].kind) << " of " << n << " operands, bits " << bits;
-            EXPECT_EQ(ev.value(notA), (bits & 1) ? 0 : 1);
-            EXPECT_EQ(ev.value(ite), (bits & 1) ? (bits >> 1) & 1 : (bits >> 2) & 1);
-        }
-    }
-}
-
-TEST(Evaluator, NaryBitVectorFormsMatchTheirFoldDefinitions) {
-    constexpr unsigned w = 2;
-    TermStore s;
-    TermId v[4] = {s.mkVar(w, "a"), s.mkVar(w, "b"), s.mkVar(w, "c"), s.mkVar(w, "d")};
-    using Fold = std::function<uint64_t(const std::vector<uint64_t>&)>;
-    auto leftFold = [](Binary f) -> Fold {
-        return [f](const std::vector<uint64_t>& x) {
-            uint64_t r = x[0];
-            for (size_t i = 1; i < x.size(); i++) r = f(r, x[i], w);
-            return r;
-        };
-    };
-    auto refOf = [](Kind k) {
-        for (const BinaryOp& op : binaryOps())
-            if (op.kind == k) return op.ref;
-        return Binary();
-    };
-    struct Nary {
-        Kind kind;
-        Fold ref;
-    };
-    std::vector<Nary> cases;
-    for (Kind k : {Kind::BvAnd, Kind::BvOr, Kind::BvXor, Kind::BvAdd, Kind::BvSub, Kind::BvMul})
-        cases.push_back({k, leftFold(refOf(k))});
-    cases.push_back({Kind::Equal, [](const std::vector<uint64_t>& x) -> uint64_t {
-                         for (size_t i = 1; i < x.size(); i++)
-                             if (x[i] != x[i - 1]) return 0;
-                         return 1;
-                     }});
-    cases.push_back({Kind::Distinct, [](const std::vector<uint64_t>& x) -> uint64_t {
-                         for (size_t i = 0; i < x.size(); i++)
-                             for (size_t j = i + 1; j < x.size(); j++)
-                                 if (x[i] == x[j]) return 0;
-                         return 1;
-                     }});
-    cases.push_back({Kind::Concat, [](const std::vector<uint64_t>& x) {
-                         uint64_t r = 0;
-                         for (uint64_t part : x) r = r << w | part;
-                         return r;
-                     }});
-    Evaluator ev(s);
-    for (size_t n = 3; n <= 4; n++) {
-        std::vector<TermId> terms;
-        for (const Nary& c : cases) terms.push_back(s.mk(c.kind, std::vector<TermId>(v, v + n)));
-        for (unsigned bits = 0; bits < (1u << (w * n)); bits++) {
-            std::vector<uint64_t> values;
-            for (size_t i = 0; i < n; i++) {
-                values.push_back((bits >> (w * i)) & mask(w));
-                ev.assign(v[i], values.back());
-            }
-            for (size_t i = 0; i < terms.size(); i++)
-                ASSERT_EQ(small(ev.value(terms[i])), cases[i].ref(values))
-                    << kindName(cases[i].kind) << " of " << n << " operands, bits " << bits;
-        }
-    }
-    // Concatenation of mixed widths puts the first operand highest.
-    TermId p = s.mkVar(1, "p"), q = s.mkVar(3, "q");
-    TermId mixed = s.mk(Kind::Concat, {p, v[0], q});
-    ev.assign(p, 1);
-    ev.assign(v[0], 2);
-    ev.assign(q, 5);
-    EXPECT_EQ(s.width(mixed), 6u);
-    EXPECT_EQ(formatValue(6, ev.value(mixed)), "#b110101");
+    std::vector<TermId> v;
+    for (const char* name : {"a", "b", "c", "d"}) v.push_back(s.mkVar(kBool, name));
+    checkCases(s, v, booleanCases(s, v));
 }
 
 TEST(Evaluator, WideValuesSatisfyTheDivisionAndStructureIdentities) {
     constexpr unsigned w = 130;
     TermStore s;
     TermId x = s.mkVar(w, "x"), y = s.mkVar(w, "y");
-    TermId q = s.mk(Kind::BvUdiv, {x, y}), r = s.mk(Kind::BvUrem, {x, y});
-    TermId recomposed = s.mk(Kind::BvAdd, {s.mk(Kind::BvMul, {q, y}), r});
-    TermId sq = s.mk(Kind::BvSdiv, {x, y}), sr = s.mk(Kind::BvSrem, {x, y}), sm = s.mk(Kind::BvSmod, {x, y});
-    TermId signedRecomposed = s.mk(Kind::BvAdd, {s.mk(Kind::BvMul, {sq, y}), sr});
-    TermId halves = s.mk(Kind::Concat, {s.mk(Kind::Extract, {x}, {w - 1, 65}), s.mk(Kind::Extract, {x}, {64, 0})});
-    TermId rotated = s.mk(Kind::RotateRight, {s.mk(Kind::RotateLeft, {x}, {77})}, {77 + w});
-    TermId shifted = s.mk(Kind::BvLshr, {s.mk(Kind::BvShl, {x, y}), y});
-    TermId negSum = s.mk(Kind::BvAdd, {x, s.mk(Kind::BvNeg, {x})});
-    const mpz_class modulus = mpz_class(1) << w;
+    TermId q = s.mk(K::BvUdiv, {x, y}), r = s.mk(K::BvUrem, {x, y});
+    TermId recomposed = s.mk(K::BvAdd, {s.mk(K::BvMul, {q, y}), r});
+    TermId sq = s.mk(K::BvSdiv, {x, y}), sr = s.mk(K::BvSrem, {x, y}), sm = s.mk(K::BvSmod, {x, y});
+    TermId signedRecomposed = s.mk(K::BvAdd, {s.mk(K::BvMul, {sq, y}), sr});
+    TermId halves = s.mk(K::Concat, {s.mk(K::Extract, {x}, {w - 1, 65}), s.mk(K::Extract, {x}, {64, 0})});
+    TermId rotated = s.mk(K::RotateRight, {s.mk(K::RotateLeft, {x}, {77})}, {77 + w});
+    TermId shifted = s.mk(K::BvLshr, {s.mk(K::BvShl, {x, y}), y});
+    TermId negSum = s.mk(K::BvAdd, {x, s.mk(K::BvNeg, {x})});
+    const mpz_class modulus = mpz_class(1) << w, half = modulus / 2;
     gmp_randclass rng(gmp_randinit_default);
     rng.seed(3);
     Evaluator ev(s);
@@ -369,30 +289,28 @@ TEST(Evaluator, WideValuesSatisfyTheDivisionAndStructureIdentities) {
         if (b != 0) {
             ASSERT_LT(ev.value(r), b);
             // The signed remainder takes the dividend's sign, the modulus the divisor's.
-            bool negA = a >= modulus / 2, negB = b >= modulus / 2;
-            ASSERT_TRUE(ev.value(sr) == 0 || (ev.value(sr) >= modulus / 2) == negA);
-            ASSERT_TRUE(ev.value(sm) == 0 || (ev.value(sm) >= modulus / 2) == negB);
+            ASSERT_TRUE(ev.value(sr) == 0 || (ev.value(sr) >= half) == (a >= half));
+            ASSERT_TRUE(ev.value(sm) == 0 || (ev.value(sm) >= half) == (b >= half));
             mpz_class diff = ev.value(sm) - ev.value(sr);
             ASSERT_TRUE(diff == 0 || diff == b || diff == b - modulus);
         } else {
             ASSERT_EQ(ev.value(q), modulus - 1);
             ASSERT_EQ(ev.value(r), a);
-            ASSERT_EQ(ev.value(sq), a >= modulus / 2 ? mpz_class(1) : mpz_class(modulus - 1));
+            ASSERT_EQ(ev.value(sq), a >= half ? mpz_class(1) : mpz_class(modulus - 1));
             ASSERT_EQ(ev.value(sm), a);
         }
         ASSERT_EQ(ev.value(halves), a);
         ASSERT_EQ(ev.value(rotated), a);
         ASSERT_EQ(ev.value(negSum), 0);
-        mpz_class expectShift = b >= w ? mpz_class(0) : mpz_class(a % (modulus >> b.get_ui()));
-        ASSERT_EQ(ev.value(shifted), expectShift);
+        ASSERT_EQ(ev.value(shifted), b >= w ? mpz_class(0) : mpz_class(a % (modulus >> b.get_ui())));
     }
 }
 
 TEST(Evaluator, AssignmentsAndTheCache) {
     TermStore s;
     TermId x = s.mkVar(8, "x"), y = s.mkVar(8, "y"), p = s.mkVar(kBool, "p");
-    TermId sum = s.mk(Kind::BvAdd, {x, y});
-    TermId guarded = s.mk(Kind::Ite, {p, sum, x});
+    TermId sum = s.mk(K::BvAdd, {x, y});
+    TermId guarded = s.mk(K::Ite, {p, sum, x});
     Evaluator ev(s);
     EXPECT_EQ(ev.value(guarded), 0) << "unassigned variables are 0";
     ev.assign(x, 200);
@@ -403,20 +321,22 @@ TEST(Evaluator, AssignmentsAndTheCache) {
     EXPECT_EQ(ev.value(sum), 201) << "assign() must drop cached values";
     EXPECT_EQ(ev.value(guarded), 201);
     // Nodes made after the evaluator are evaluated too.
-    TermId later = s.mk(Kind::BvMul, {sum, s.mkConst(8, 2)});
-    EXPECT_EQ(ev.value(later), 146);
+    EXPECT_EQ(ev.value(s.mk(K::BvMul, {sum, s.mkConst(8, 2)})), 146);
     EXPECT_EQ(ev.value(s.mkBool(true)), 1);
     EXPECT_EQ(ev.value(s.mkConst(8, 77)), 77);
     EXPECT_THROW(ev.assign(sum, 1), std::invalid_argument);
+    // Concatenation of mixed widths puts the first operand highest.
+    TermId q = s.mkVar(1, "q"), r = s.mkVar(3, "r");
+    ev.assign(q, 1);
+    ev.assign(r, 5);
+    EXPECT_EQ(formatValue(12, ev.value(s.mk(K::Concat, {q, x, r}))), "#b111001000101");
 }
 
 TEST(FormatValue, BooleansAndExactlyWidthDigits) {
-    EXPECT_EQ(formatValue(kBool, 1), "true");
-    EXPECT_EQ(formatValue(kBool, 0), "false");
-    EXPECT_EQ(formatValue(1, 0), "#b0");
-    EXPECT_EQ(formatValue(1, 1), "#b1");
-    EXPECT_EQ(formatValue(4, 5), "#b0101");
-    EXPECT_EQ(formatValue(8, 0), "#b00000000");
-    std::string wide = formatValue(70, (mpz_class(1) << 69) + 1);
-    EXPECT_EQ(wide, "#b1" + std::string(68, '0') + "1");
+    const std::pair<std::string, std::string> cases[] = {
+        {formatValue(kBool, 1), "true"}, {formatValue(kBool, 0), "false"},   {formatValue(1, 0), "#b0"},
+        {formatValue(1, 1), "#b1"},      {formatValue(4, 5), "#b0101"},      {formatValue(8, 0), "#b00000000"},
+        {formatValue(70, (mpz_class(1) << 69) + 1), "#b1" + std::string(68, '0') + "1"},
+    };
+    for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected);
 }

@@ -5,7 +5,7 @@
 // are, and graphs a million nodes deep built, evaluated and substituted.
 #include <gtest/gtest.h>
 
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "terms/evaluator.h"
@@ -28,16 +28,10 @@ TEST(Substitute, ReplacedTermsEvaluateAsTheOriginalUnderTheReplacementsValues) {
     TermId replaced = substitute(s, body, {{x, forX}, {y, forY}, {p, forP}});
     EXPECT_NE(replaced, body);
     for (unsigned bits = 0; bits < (1u << (3 * w)); bits++) {
-        unsigned vx = bits & 7, vy = (bits >> 3) & 7, vz = (bits >> 6) & 7;
         Evaluator direct(s), shifted(s);
-        direct.assign(x, vx);
-        direct.assign(y, vy);
-        direct.assign(z, vz);
-        shifted.assign(x, direct.value(forX));
-        shifted.assign(y, direct.value(forY));
-        shifted.assign(p, direct.value(forP));
-        shifted.assign(z, vz);
-        ASSERT_EQ(direct.value(replaced), shifted.value(body)) << "x=" << vx << " y=" << vy << " z=" << vz;
+        for (unsigned i = 0; i < 3; i++) direct.assign(std::vector<TermId>{x, y, z}[i], (bits >> (w * i)) & 7);
+        for (auto [v, by] : {std::pair{x, forX}, {y, forY}, {p, forP}, {z, z}}) shifted.assign(v, direct.value(by));
+        ASSERT_EQ(direct.value(replaced), shifted.value(body)) << "x, y, z: " << bits % 8 << bits / 8 % 8 << bits / 64;
     }
 }
 

@@ -17,46 +17,32 @@ TEST(TermStore, EqualStructureIsOneNodeAndAnythingElseIsNot) {
     TermStore s;
     TermId x = s.mkVar(8, "x"), y = s.mkVar(8, "y");
     TermId add = s.mk(Kind::BvAdd, {x, y});
-    EXPECT_EQ(s.mk(Kind::BvAdd, {x, y}), add);
-    EXPECT_EQ(s.mk(Kind::BvAdd, std::vector<TermId>{x, y}), add);
     const TermId raw[] = {x, y};
+    EXPECT_EQ(s.mk(Kind::BvAdd, std::vector<TermId>{x, y}), add);
     EXPECT_EQ(s.mk(Kind::BvAdd, raw, 2), add);
-
-    std::vector<TermId> distinct = {
-        add,
-        s.mk(Kind::BvAdd, {y, x}),  // construction never reorders
-        s.mk(Kind::BvMul, {x, y}),
-        s.mk(Kind::BvAdd, {x, y, x}),
-        s.mk(Kind::BvAdd, {x, x}),
-        s.mk(Kind::Extract, {x}, {3, 0}),
-        s.mk(Kind::Extract, {x}, {4, 1}),
-        s.mk(Kind::Extract, {x}, {3, 1}),
-        s.mk(Kind::ZeroExtend, {x}, {3}),
-        s.mk(Kind::SignExtend, {x}, {3}),
-        s.mk(Kind::RotateLeft, {x}, {3}),
-        s.mk(Kind::RotateLeft, {x}, {11}),  // the same function, not the same node
+    mpz_class wide = (mpz_class(1) << 200) + 12345;
+    // Built twice: the same nodes, all distinct.
+    auto build = [&] {
+        return std::vector<TermId>{
+            s.mk(Kind::BvAdd, {x, y}), s.mk(Kind::BvAdd, {y, x}),  // construction never reorders
+            s.mk(Kind::BvMul, {x, y}), s.mk(Kind::BvAdd, {x, y, x}), s.mk(Kind::BvAdd, {x, x}),
+            s.mk(Kind::Extract, {x}, {3, 0}), s.mk(Kind::Extract, {x}, {4, 1}), s.mk(Kind::Extract, {x}, {3, 1}),
+            s.mk(Kind::ZeroExtend, {x}, {3}), s.mk(Kind::SignExtend, {x}, {3}), s.mk(Kind::RotateLeft, {x}, {3}),
+            s.mk(Kind::RotateLeft, {x}, {11}),  // the same function, not the same node
+            s.mkConst(8, 3), s.mkConst(4, 3), s.mkConst(8, 4), s.mkBool(true), s.mkBool(false), s.mkConst(1, 0),
+            s.mkConst(1, 1), s.mkConst(201, wide), s.mkConst(201, wide + 1)};
     };
-    for (size_t i = 0; i < distinct.size(); i++)
-        for (size_t j = i + 1; j < distinct.size(); j++) EXPECT_NE(distinct[i], distinct[j]) << i << " " << j;
-    EXPECT_EQ(s.mk(Kind::Extract, {x}, {4, 1}), distinct[6]);
-    EXPECT_EQ(s.mk(Kind::RotateLeft, {x}, {11}), distinct.back());
-
-    TermId c3 = s.mkConst(8, 3);
-    EXPECT_EQ(s.mkConst(8, mpz_class("3")), c3);
-    EXPECT_NE(s.mkConst(4, 3), c3);
-    EXPECT_NE(s.mkConst(8, 4), c3);
+    std::vector<TermId> nodes = build();
+    EXPECT_EQ(build(), nodes);
+    for (size_t i = 0; i < nodes.size(); i++)
+        for (size_t j = i + 1; j < nodes.size(); j++) EXPECT_NE(nodes[i], nodes[j]) << i << " " << j;
+    EXPECT_EQ(nodes[0], add);
+    EXPECT_EQ(s.mkConst(8, mpz_class("3")), nodes[12]);
     EXPECT_EQ(s.mkBool(true), s.mkConst(kBool, 1));
     EXPECT_EQ(s.mkBool(false), s.mkConst(kBool, 0));
-    EXPECT_NE(s.mkBool(false), s.mkConst(1, 0));
-    EXPECT_NE(s.mkBool(true), s.mkConst(1, 1));
-    mpz_class wide = (mpz_class(1) << 200) + 12345;
-    TermId w = s.mkConst(201, wide);
-    EXPECT_EQ(s.mkConst(201, wide), w);
-    EXPECT_NE(s.mkConst(201, wide + 1), w);
-    EXPECT_EQ(s.value(w), wide);
 
     // Values and names stay where they are while the store grows.
-    const mpz_class& held = s.value(w);
+    const mpz_class& held = s.value(s.mkConst(201, wide));
     const std::string& heldName = s.name(x);
     for (uint32_t i = 0; i < 5000; i++) {
         s.mkConst(32, i);
@@ -75,22 +61,19 @@ TEST(TermStore, EqualStructureIsOneNodeAndAnythingElseIsNot) {
 TEST(TermStore, IdsAreStableAcrossTableGrowthAndOperandsComeFirst) {
     TermStore s;
     TermId x = s.mkVar(16, "x");
-    std::vector<TermId> built;
-    TermId t = x;
-    for (uint32_t i = 0; i < 50000; i++) {
-        TermId c = s.mkConst(16, i % 65536);
-        t = s.mk(i % 3 == 0 ? Kind::BvAdd : i % 3 == 1 ? Kind::BvXor : Kind::BvMul, {t, c});
-        built.push_back(t);
-        built.push_back(s.mk(Kind::Extract, {t}, {i % 16, 0}));
-    }
+    auto build = [&] {
+        std::vector<TermId> built;
+        TermId t = x;
+        for (uint32_t i = 0; i < 50000; i++) {
+            t = s.mk(i % 3 == 0 ? Kind::BvAdd : i % 3 == 1 ? Kind::BvXor : Kind::BvMul, {t, s.mkConst(16, i % 65536)});
+            built.push_back(t);
+            built.push_back(s.mk(Kind::Extract, {t}, {i % 16, 0}));
+        }
+        return built;
+    };
+    std::vector<TermId> built = build();
     size_t size = s.size();
-    t = x;
-    for (uint32_t i = 0; i < 50000; i++) {
-        TermId c = s.mkConst(16, i % 65536);
-        t = s.mk(i % 3 == 0 ? Kind::BvAdd : i % 3 == 1 ? Kind::BvXor : Kind::BvMul, {t, c});
-        ASSERT_EQ(t, built[2 * i]);
-        ASSERT_EQ(s.mk(Kind::Extract, {t}, {i % 16, 0}), built[2 * i + 1]);
-    }
+    EXPECT_EQ(build(), built);
     EXPECT_EQ(s.size(), size);
     for (TermId u = 0; u < s.size(); u++)
         for (uint32_t i = 0; i < s.numArgs(u); i++) ASSERT_LT(s.arg(u, i), u);
