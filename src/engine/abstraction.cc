@@ -111,16 +111,16 @@ Abstraction::Abstraction(terms::TermStore& store, Circuit& circuit, uint32_t min
 
 bool Abstraction::abstracts(TermId t) const { return abstractable(store_, t, minWidth_) && concrete_.count(t) == 0; }
 
-bool Abstraction::refine(const std::vector<TermId>& roots, const std::vector<TermId>& blasted) {
+bool Abstraction::refine(const RefinementGoals& goals) {
     const std::vector<TermId> abstracted = circuit_.blaster.abstracted();
     readValues(abstracted);
     std::vector<TermId> disagreeing;
     for (TermId t : abstracted)
         if (valueOf(t) != realValue(t)) disagreeing.push_back(t);
-    if (disagreeing.empty() || rootsHold(roots)) return false;
+    if (disagreeing.empty() || rootsHold(goals.roots())) return false;
     std::vector<std::pair<TermId, mpz_class>> wrong;
     bool lemmaAdded = false;
-    for (TermId t : live(disagreeing, blasted)) {
+    for (TermId t : live(disagreeing, goals.blasted())) {
         const mpz_class& value = valueOf(t);
         if (addCatalogueLemma(t, value) || addPowerOfTwoLemma(t))
             lemmaAdded = true;
@@ -141,6 +141,7 @@ const Abstraction::Shape& Abstraction::shapeOf(Kind kind, uint32_t width) {
     shape.x = store_.mkVar(width, "x");
     shape.s = store_.mkVar(width, "s");
     shape.t = store_.mkVar(width, "t");
+    shape.operation = store_.mk(kind, {shape.x, shape.s});
     shape.lemmas = abstractionLemmas(store_, kind, shape.x, shape.s, shape.t);
     return shapes_.emplace(std::make_pair(kind, width), std::move(shape)).first->second;
 }
@@ -150,12 +151,7 @@ const Abstraction::Shape& Abstraction::shapeOf(Kind kind, uint32_t width) {
 void Abstraction::readValues(const std::vector<TermId>& abstracted) {
     values_.clear();
     auto read = [this](TermId t) {
-        if (values_.count(t)) return;
-        const std::vector<int>& bits = circuit_.blaster.bits(t);
-        mpz_class value;
-        for (size_t i = 0; i < bits.size(); ++i)
-            if (circuit_.backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
-        values_.emplace(t, std::move(value));
+        if (!values_.count(t)) values_.emplace(t, circuit_.valueOf(t));
     };
     for (TermId t : abstracted) {
         read(t);
@@ -184,28 +180,15 @@ bool Abstraction::rootsHold(const std::vector<TermId>& roots) {
     return true;
 }
 
-// The operation on the operands' present values.
+// The operation on the operands' present values, by the evaluator on the
+// placeholders (an n-ary product operand by operand, as it associates).
 mpz_class Abstraction::realValue(TermId t) {
-    const uint32_t width = store_.width(t);
+    const Shape& shape = shapeOf(store_.kind(t), store_.width(t));
     mpz_class x = valueOf(store_.arg(t, 0));
     for (uint32_t i = 1; i < store_.numArgs(t); ++i) {
-        mpz_class s = valueOf(store_.arg(t, i));
-        switch (store_.kind(t)) {
-            case Kind::BvMul: x *= s; break;
-            case Kind::BvUdiv:
-                if (s == 0) {
-                    x = 0;
-                    mpz_setbit(x.get_mpz_t(), width);
-                    x -= 1;
-                } else {
-                    mpz_fdiv_q(x.get_mpz_t(), x.get_mpz_t(), s.get_mpz_t());
-                }
-                break;
-            default:
-                if (s != 0) mpz_fdiv_r(x.get_mpz_t(), x.get_mpz_t(), s.get_mpz_t());
-                break;
-        }
-        mpz_fdiv_r_2exp(x.get_mpz_t(), x.get_mpz_t(), width);
+        evaluator_.assign(shape.x, x);
+        evaluator_.assign(shape.s, valueOf(store_.arg(t, i)));
+        x = evaluator_.value(shape.operation);
     }
     return x;
 }

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -32,6 +33,15 @@
 namespace torva {
 
 struct Circuit;
+
+// What a refinement looks at, asked for only when a search's values
+// disagree with an abstracted operation: the assertions as given, which
+// the variables' values must make true, and the terms blasted for them,
+// below which the abstracted terms are live.
+struct RefinementGoals {
+    std::function<std::vector<terms::TermId>()> roots;
+    std::function<std::vector<terms::TermId>()> blasted;
+};
 
 // Whether t is a multiplication, quotient or remainder at least minWidth
 // bits wide (never when minWidth is 0); a product by a constant is blasted
@@ -64,7 +74,7 @@ public:
     // the search's values are those of the real operations, or when the
     // variables' values make every root true anyway. Abstracted terms of
     // other (popped) terms are left as they are.
-    bool refine(const std::vector<terms::TermId>& roots, const std::vector<terms::TermId>& blasted);
+    bool refine(const RefinementGoals& goals);
     const Stats& stats() const { return stats_; }
     // The statistics, a line each, when any term was abstracted.
     void printStats(std::FILE* out) const;
@@ -74,9 +84,11 @@ public:
 
 private:
     // Placeholders of one kind and width: the catalogue is written over
-    // them and instantiated by substitution.
+    // them and instantiated by substitution, and the operation is evaluated
+    // over them.
     struct Shape {
         terms::TermId x, s, t;
+        terms::TermId operation;  // x op s
         std::vector<terms::TermId> lemmas;
     };
     struct TermState {

@@ -32,9 +32,8 @@ void Circuit::abstractFrom(uint32_t minWidth, uint64_t budgetBytes) {
     blaster.setAbstraction([this](terms::TermId t) { return abstraction->abstracts(t); });
 }
 
-terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
-                                   const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
-                                   const std::function<bool()>& interrupt) {
+terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const RefinementGoals& goals,
+                                   uint64_t conflictLimit, const std::function<bool()>& interrupt) {
     uint64_t conflicts = 0;
     for (;;) {
         terms::CheckOutcome outcome = search(assumptions, conflictLimit == 0 ? 0 : conflictLimit - conflicts, interrupt);
@@ -42,7 +41,7 @@ terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const st
         outcome.conflicts = conflicts;
         if (outcome.answer != terms::Answer::Sat || !abstraction) return outcome;
         try {
-            if (!abstraction->refine(roots, blasted)) return outcome;
+            if (!abstraction->refine(goals)) return outcome;
         } catch (const EncodingTooLarge& tooLarge) {
             outcome.answer = terms::Answer::Unknown;
             outcome.reason = tooLarge.what();
@@ -58,14 +57,16 @@ terms::CheckOutcome Circuit::solve(const std::vector<int>& assumptions, const st
 
 terms::Model Circuit::readModel() {
     terms::Model model;
-    for (terms::TermId v : blaster.variables()) {
-        const std::vector<int>& bits = blaster.bits(v);
-        mpz_class value;
-        for (size_t i = 0; i < bits.size(); ++i)
-            if (backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
-        model.values.emplace_back(v, std::move(value));
-    }
+    for (terms::TermId v : blaster.variables()) model.values.emplace_back(v, valueOf(v));
     return model;
+}
+
+mpz_class Circuit::valueOf(terms::TermId t) {
+    const std::vector<int>& bits = blaster.bits(t);
+    mpz_class value;
+    for (size_t i = 0; i < bits.size(); ++i)
+        if (backend.value(bits[i])) mpz_setbit(value.get_mpz_t(), i);
+    return value;
 }
 
 }  // namespace torva

@@ -49,15 +49,16 @@ struct Circuit {
     // refinement builds circuits of at most budgetBytes together.
     void abstractFrom(uint32_t minWidth, uint64_t budgetBytes = ~uint64_t{0});
     // Searches as search() does; while the answer is sat, the variables'
-    // values do not make every root true and the abstraction refines the
-    // terms below the blasted ones, searches again, within the same limits
+    // values do not make every one of the goals' roots true and the
+    // abstraction refines the terms below the blasted ones, searches again, within the same limits
     // overall. A refinement beyond the budget answers unknown ("memout").
-    terms::CheckOutcome solve(const std::vector<int>& assumptions, const std::vector<terms::TermId>& roots,
-                              const std::vector<terms::TermId>& blasted, uint64_t conflictLimit,
-                              const std::function<bool()>& interrupt);
+    terms::CheckOutcome solve(const std::vector<int>& assumptions, const RefinementGoals& goals,
+                              uint64_t conflictLimit, const std::function<bool()>& interrupt);
     // After a satisfiable search: the value of every variable blasted so
     // far, read from its bits alone.
     terms::Model readModel();
+    // After a satisfiable search: the value of a blasted term's bits.
+    mpz_class valueOf(terms::TermId t);
 
     terms::TermStore& store;
     CadicalBackend backend;

@@ -224,8 +224,8 @@ CheckOutcome ClausalSession::check(terms::TermStore& store, const CheckQuery& qu
     }
     if (st.liveGates == 0) st.liveGates = c.gates.stats().gates;
     if (options_.beforeSolve) options_.beforeSolve();
-    CheckOutcome outcome = c.solve(assumed, liveRoots(query), liveNormals(items), options_.conflictLimit,
-                                   options_.interrupt);
+    const RefinementGoals goals{[&query] { return liveRoots(query); }, [&] { return liveNormals(items); }};
+    CheckOutcome outcome = c.solve(assumed, goals, options_.conflictLimit, options_.interrupt);
     if (outcome.answer == terms::Answer::Unknown) return outcome;
     if (outcome.answer == terms::Answer::Unsat) {
         nameCore(items, query.permanent, outcome);

@@ -47,6 +47,16 @@ uint64_t controlGroupLimit() {
     return std::stoull(text);
 }
 
+// Physical memory, or the control group's limit when lower; no bound when
+// neither can be read.
+uint64_t machineMemory() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    uint64_t machine = pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
+    const uint64_t group = controlGroupLimit();
+    if (group != 0 && (machine == 0 || group < machine)) machine = group;
+    return machine != 0 ? machine : ~uint64_t{0};
+}
+
 }  // namespace
 
 uint64_t encodingBytes(const terms::TermStore& store, TermId t) {
@@ -92,11 +102,8 @@ uint64_t encodingBytes(const terms::TermStore& store, const std::vector<TermId>&
 
 uint64_t memoryBudgetBytes(uint64_t limitMB) {
     if (limitMB != 0) return limitMB << 20;
-    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
-    uint64_t machine = pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
-    const uint64_t group = controlGroupLimit();
-    if (group != 0 && (machine == 0 || group < machine)) machine = group;
-    return machine != 0 ? machine : ~uint64_t{0};
+    static const uint64_t machine = machineMemory();
+    return machine;
 }
 
 }  // namespace torva

@@ -112,7 +112,8 @@ CheckOutcome solveOnCircuit(terms::TermStore& store, const std::vector<TermId>& 
     circuit.abstractFrom(options.abstractWidth, refinementBudget);
     for (TermId assertion : problem.assertions) circuit.assertTrue(assertion);
     if (options.beforeSolve) options.beforeSolve();
-    CheckOutcome outcome = circuit.solve({}, problem.assertions, problem.assertions, options.conflictLimit, options.interrupt);
+    const auto simplified = [&problem] { return problem.assertions; };
+    CheckOutcome outcome = circuit.solve({}, {simplified, simplified}, options.conflictLimit, options.interrupt);
     if (options.printStats && circuit.abstraction) circuit.abstraction->printStats(stderr);
     if (outcome.answer == Answer::Sat) outcome.model = checkedModel(store, assertions, problem, circuit.readModel());
     return outcome;
