@@ -25,9 +25,8 @@ using terms::TermId;
 
 struct ClausalSession::State {
     State(terms::TermStore& store, uint64_t generation, const simplify::SimplifySettings* simplify,
-          uint32_t abstractWidth, uint64_t budgetBytes)
-        : store(store), generation(generation), circuit(std::make_unique<Circuit>(store)), evaluator(store) {
-        circuit->abstractFrom(abstractWidth, budgetBytes);
+          std::unique_ptr<Circuit> circuit)
+        : store(store), generation(generation), circuit(std::move(circuit)), evaluator(store) {
         if (simplify) rewriter = std::make_unique<simplify::Rewriter>(store, simplify->rewrite);
     }
 
@@ -67,8 +66,13 @@ ClausalSession::Size ClausalSession::size() const {
 }
 
 void ClausalSession::start(terms::TermStore& store, uint64_t generation) {
-    state_ = std::make_unique<State>(store, generation, options_.simplify, options_.abstractWidth,
-                                     memoryBudgetBytes(options_.memoryLimitMB));
+    state_ = std::make_unique<State>(store, generation, options_.simplify, makeCircuit(store));
+}
+
+std::unique_ptr<Circuit> ClausalSession::makeCircuit(terms::TermStore& store) const {
+    auto circuit = std::make_unique<Circuit>(store);
+    circuit->abstractFrom(options_.abstractWidth, memoryBudgetBytes(options_.memoryLimitMB));
+    return circuit;
 }
 
 // A circuit that holds more than twice what the live problem needed (and
@@ -80,8 +84,7 @@ void ClausalSession::retireOutgrownCircuit() {
     uint64_t gates = st.circuit->gates.stats().gates;
     if (gates <= rebuildFloor_ || gates <= 2 * st.liveGates) return;
     st.earlierConflicts += st.circuit->backend.conflicts();
-    st.circuit = std::make_unique<Circuit>(st.store);
-    st.circuit->abstractFrom(options_.abstractWidth, memoryBudgetBytes(options_.memoryLimitMB));
+    st.circuit = makeCircuit(st.store);
     st.liveGates = 0;
     st.permanentNormals.clear();
     for (const auto& [variable, value] : st.fixed) {

@@ -71,6 +71,8 @@ private:
         int literal = 0;
     };
     void start(terms::TermStore& store, uint64_t generation);
+    // A circuit that abstracts as the options say.
+    std::unique_ptr<Circuit> makeCircuit(terms::TermStore& store) const;
     void retireOutgrownCircuit();
     void assertPermanent(terms::TermId assertion);
     void learnFixedValue(terms::TermId normal);
