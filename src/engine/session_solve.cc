@@ -18,6 +18,11 @@ terms::CheckOutcome SessionSolve::check(terms::TermStore& store, const terms::Ch
     bool alone = !incremental_ ||
                  (!pastFirst_ && query.permanent == query.assertions.size() && query.assumptions.empty());
     pastFirst_ = true;
+    if (store.hasCompoundSorts())
+        return theory_.check(store, query, [this, alone](terms::TermStore& s, const terms::CheckQuery& q) {
+            if (alone) return afresh_(s, q);
+            return options_.engine == Engine::Cadical ? clausal_.check(s, q) : solver_.check(s, q);
+        });
     if (alone) return afresh_(store, query);
     return options_.engine == Engine::Cadical ? clausal_.check(store, query) : solver_.check(store, query);
 }
@@ -25,6 +30,7 @@ terms::CheckOutcome SessionSolve::check(terms::TermStore& store, const terms::Ch
 void SessionSolve::reset() {
     solver_.reset();
     clausal_.reset();
+    theory_.reset();
 }
 
 void SessionSolve::setLimits(uint64_t conflictLimit, std::function<bool()> interrupt) {

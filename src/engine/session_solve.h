@@ -4,12 +4,14 @@
 // so a single-query problem keeps its speed; every later check goes to the
 // incremental solver (the clausal session on CaDiCaL, or the built-in
 // solver with its modules), or is solved afresh when the session asks for
-// that.
+// that. A store with arrays or functions is decided by lemmas on demand
+// around the incremental solver, every check.
 #pragma once
 
 #include "engine/clausal_session.h"
 #include "engine/graph_solve.h"
 #include "engine/incremental_solve.h"
+#include "engine/theory_solve.h"
 #include "terms/model.h"
 
 namespace torva {
@@ -21,6 +23,8 @@ public:
     SessionSolve& operator=(const SessionSolve&) = delete;
 
     terms::CheckOutcome check(terms::TermStore& store, const terms::CheckQuery& query);
+    // Lemmas on demand made so far.
+    uint64_t theoryLemmas() const { return theory_.lemmas(); }
     // Drops the incremental solver's state (after a check that failed part
     // way); the next check starts from nothing.
     void reset();
@@ -35,6 +39,7 @@ private:
     bool pastFirst_ = false;
     IncrementalSolve solver_;
     ClausalSession clausal_;
+    TheorySolve theory_;
     terms::QueryFunction afresh_;
 };
 

@@ -151,9 +151,19 @@ void Evaluator::assign(TermId variable, const mpz_class& value) {
 
 void Evaluator::define(TermId variable, const mpz_class& value) { setValue(variable, value); }
 
+void Evaluator::assignTable(TermId variable, const TableValue& value) {
+    if (variable >= store_.size() || store_.kind(variable) != Kind::Variable ||
+        !isCompoundSort(store_.sort(variable)))
+        throw std::invalid_argument("assignTable: the term is no array or function variable");
+    assignedTables_[variable] = value;
+    if (computedSinceAssign_) startEpoch();
+}
+
 void Evaluator::setValue(TermId variable, const mpz_class& value) {
     if (variable >= store_.size() || store_.kind(variable) != Kind::Variable)
         throw std::invalid_argument("assign: the term is not a variable");
+    if (isCompoundSort(store_.sort(variable)))
+        throw std::invalid_argument("assign: an array or function takes a table");
     if (assigned_.size() <= variable) {
         assigned_.resize(variable + 1);
         hasAssigned_.resize(variable + 1, 0);
@@ -203,13 +213,29 @@ mpz_class Evaluator::compute(TermId t) const {
     }
     case Kind::Equal:
         for (uint32_t i = 1; i < n; i++)
-            if (arg(i - 1) != arg(i)) return 0;
+            if (!sameValue(a[i - 1], a[i])) return 0;
         return 1;
     case Kind::Distinct: {
+        if (store_.isArray(a[0])) {
+            for (uint32_t i = 0; i < n; i++)
+                for (uint32_t j = i + 1; j < n; j++)
+                    if (sameValue(a[i], a[j])) return 0;
+            return 1;
+        }
         std::vector<const mpz_class*> values;
         for (uint32_t i = 0; i < n; i++) values.push_back(&arg(i));
         return allDistinct(std::move(values)) ? 1 : 0;
     }
+    case Kind::Select:
+        return tableOf(a[0]).at({arg(1)}).number;
+    case Kind::Apply: {
+        TableValue::Key key;
+        for (uint32_t i = 1; i < n; i++) key.push_back(arg(i));
+        return tableOf(a[0]).at(key).number;
+    }
+    case Kind::Store:
+    case Kind::ConstArray:
+        break;
     case Kind::Ite:
         return truth(0) ? arg(1) : arg(2);
     case Kind::Concat:
@@ -298,8 +324,41 @@ mpz_class Evaluator::compute(TermId t) const {
     throw std::logic_error("evaluator: unknown kind");
 }
 
+Element Evaluator::elementOf(TermId t) const {
+    return store_.isArray(t) ? Element(tableOf(t)) : Element(cache_[t]);
+}
+
+bool Evaluator::sameValue(TermId x, TermId y) const {
+    if (!store_.isArray(x)) return cache_[x] == cache_[y];
+    return sameArray(store_, store_.sort(x), tableOf(x), tableOf(y));
+}
+
+TableValue Evaluator::computeTable(TermId t) const {
+    const TermId* a = store_.args(t);
+    switch (store_.kind(t)) {
+    case Kind::Variable: {
+        auto it = assignedTables_.find(t);
+        return it == assignedTables_.end() ? TableValue() : it->second;
+    }
+    case Kind::ConstArray:
+        return TableValue{elementOf(a[0]), {}};
+    case Kind::Store: {
+        TableValue result = tableOf(a[0]);
+        result.set({cache_[a[1]]}, elementOf(a[2]));
+        return result;
+    }
+    case Kind::Select:
+        return tableOf(a[0]).at({cache_[a[1]]}).asTable();
+    case Kind::Ite:
+        return tableOf(cache_[a[0]] != 0 ? a[1] : a[2]);
+    default:
+        throw std::logic_error("evaluator: no array of kind " + std::string(kindName(store_.kind(t))));
+    }
+}
+
 void Evaluator::startEpoch() {
     computedSinceAssign_ = false;
+    tables_.clear();
     if (++epoch_ != 0) return;
     std::fill(cacheEpoch_.begin(), cacheEpoch_.end(), 0);
     epoch_ = 1;
@@ -307,9 +366,8 @@ void Evaluator::startEpoch() {
 
 bool Evaluator::isCached(TermId t) const { return t < cacheEpoch_.size() && cacheEpoch_[t] == epoch_; }
 
-const mpz_class& Evaluator::value(TermId t) {
-    if (t >= store_.size()) throw std::out_of_range("value: no term " + std::to_string(t));
-    if (isCached(t)) return cache_[t];
+void Evaluator::evaluate(TermId t) {
+    if (isCached(t)) return;
     if (cache_.size() < store_.size()) {
         cache_.resize(store_.size());
         cacheEpoch_.resize(store_.size(), 0);
@@ -328,10 +386,28 @@ const mpz_class& Evaluator::value(TermId t) {
                 if (!isCached(a[i])) stack.emplace_back(a[i], false);
             continue;
         }
-        cache_[u] = compute(u);
+        if (isCompoundSort(store_.sort(u))) {
+            tables_.push_back(computeTable(u));
+            cache_[u] = static_cast<unsigned long>(tables_.size() - 1);
+        } else {
+            cache_[u] = compute(u);
+        }
         cacheEpoch_[u] = epoch_;
     }
+}
+
+const mpz_class& Evaluator::value(TermId t) {
+    if (t >= store_.size()) throw std::out_of_range("value: no term " + std::to_string(t));
+    if (isCompoundSort(store_.sort(t))) throw std::invalid_argument("value: an array or function has a table");
+    evaluate(t);
     return cache_[t];
+}
+
+const TableValue& Evaluator::table(TermId t) {
+    if (t >= store_.size()) throw std::out_of_range("table: no term " + std::to_string(t));
+    if (!isCompoundSort(store_.sort(t))) throw std::invalid_argument("table: the term has a plain value");
+    evaluate(t);
+    return tableOf(t);
 }
 
 std::string formatValue(Sort sort, const mpz_class& value) {

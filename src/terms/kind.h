@@ -21,8 +21,13 @@ enum class Kind : uint8_t {
     BvUdiv, BvUrem, BvSdiv, BvSrem, BvSmod, BvShl, BvLshr, BvAshr,
     // Comparisons.
     BvUlt, BvUle, BvUgt, BvUge, BvSlt, BvSle, BvSgt, BvSge,
+    // Arrays and uninterpreted functions.
+    Select,      // (select a i)
+    Store,       // (store a i e)
+    ConstArray,  // ((as const S) e); the index is the array sort S
+    Apply,       // (f x1 ... xn): operand 0 is the function, a variable of a function sort
 };
-constexpr int kNumKinds = static_cast<int>(Kind::BvSge) + 1;
+constexpr int kNumKinds = static_cast<int>(Kind::Apply) + 1;
 
 // How the operands of an application with more than two operands combine.
 enum class Chain : uint8_t {
@@ -36,7 +41,7 @@ enum class Chain : uint8_t {
 struct KindInfo {
     Kind kind;
     const char* name;    // SMT-LIB 2 name ("" for Const and Variable)
-    uint8_t minArgs;     // operand count; n-ary kinds take minArgs or more
+    uint8_t minArgs;     // operand count; n-ary kinds (and Apply) take minArgs or more
     uint8_t numIndices;  // (_ extract i j) has 2, (_ repeat k) has 1
     Chain chain;
     bool commutative;
@@ -52,8 +57,15 @@ inline bool rearrangesBits(Kind k) {
            k == Kind::SignExtend || k == Kind::RotateLeft || k == Kind::RotateRight;
 }
 
+// The kinds of arrays and functions: the word-level passes and the
+// encoders never see them, since the engine abstracts them first.
+inline bool isTheoryKind(Kind k) {
+    return k == Kind::Select || k == Kind::Store || k == Kind::ConstArray || k == Kind::Apply;
+}
+
 // The kind named by an SMT-LIB 2 operator symbol (not "_"-indexed forms'
-// outer "_"), or false when the name is no operator of QF_BV.
+// outer "_"), or false when the name is no operator. Apply and ConstArray
+// have no name of their own.
 bool kindByName(const char* name, Kind& kind);
 
 }  // namespace torva::terms

@@ -61,6 +61,10 @@ constexpr KindInfo kTable[] = {
     {Kind::BvSle, "bvsle", 2, kNoIndex, Chain::None, false},
     {Kind::BvSgt, "bvsgt", 2, kNoIndex, Chain::None, false},
     {Kind::BvSge, "bvsge", 2, kNoIndex, Chain::None, false},
+    {Kind::Select, "select", 2, kNoIndex, Chain::None, false},
+    {Kind::Store, "store", 3, kNoIndex, Chain::None, false},
+    {Kind::ConstArray, "", 1, 1, Chain::None, false},
+    {Kind::Apply, "", 1, kNoIndex, Chain::None, false},
 };
 static_assert(sizeof(kTable) / sizeof(kTable[0]) == kNumKinds, "one row per Kind");
 

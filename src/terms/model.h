@@ -12,12 +12,15 @@
 #include <utility>
 #include <vector>
 
+#include "terms/table_value.h"
 #include "terms/term_store.h"
 
 namespace torva::terms {
 
 struct Model {
     std::vector<std::pair<TermId, mpz_class>> values;  // by variable id, ascending
+    // The arrays and functions, by variable id, ascending.
+    std::vector<std::pair<TermId, TableValue>> tables;
 };
 
 enum class Answer { Sat, Unsat, Unknown };

@@ -34,6 +34,8 @@ std::string leafText(const TermStore& store, TermId t) {
 }
 
 std::string operatorText(const TermStore& store, TermId t) {
+    if (store.kind(t) == Kind::Apply) return leafText(store, store.arg(t, 0));
+    if (store.kind(t) == Kind::ConstArray) return "(as const " + store.sortName(store.sort(t)) + ")";
     const char* name = kindName(store.kind(t));
     uint32_t n = store.numIndices(t);
     if (n == 0) return name;
@@ -74,11 +76,12 @@ public:
             Frame& f = stack.back();
             if (f.next == 0 && !(stack.size() == 1 ? writeLeaf(f.t, out) : writeNamedOrLeaf(f.t, out))) {
                 out += "(" + operatorText(store_, f.t);
+                if (store_.kind(f.t) == Kind::Apply) f.next = 1;  // the function is the operator
             } else if (f.next == 0) {
                 stack.pop_back();
                 continue;
             }
-            if (f.next == store_.numArgs(f.t)) {
+            if (f.next >= store_.numArgs(f.t)) {
                 out += ")";
                 stack.pop_back();
                 continue;

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,10 @@ void checkWidth(const char* what, uint64_t width) {
 }
 
 void checkCounts(const KindInfo& info, size_t numArgs, size_t numIndices) {
+    if (info.kind == Kind::Apply) {
+        if (numArgs < 1) sortError("an application needs its function");
+        return;
+    }
     if (info.chain != Chain::None && numArgs < info.minArgs)
         sortError(std::string(info.name) + " expects at least " + plural(info.minArgs, "operand", "operands") +
                   ", got " + std::to_string(numArgs));
@@ -127,6 +133,10 @@ struct TermStore::Impl {
     size_t limbBytes = 0;
     std::deque<std::string> names;
     size_t nameBytes = 0;
+
+    // Array and function sorts; sort kFirstCompound + i is compounds[i].
+    std::vector<CompoundSort> compounds;
+    std::map<std::tuple<bool, std::vector<Sort>, Sort>, Sort> compoundByParts;
 
     Impl() : buckets(kInitialBuckets, kNone) {}
 
@@ -230,6 +240,48 @@ struct TermStore::Impl {
 
     Sort sortOf(TermId t) const { return node(t)[1]; }
 
+    const CompoundSort* compoundOf(Sort s) const {
+        if (!isCompoundSort(s) || s - kFirstCompound >= compounds.size()) return nullptr;
+        return &compounds[s - kFirstCompound];
+    }
+    bool isArray(Sort s) const {
+        const CompoundSort* c = compoundOf(s);
+        return c != nullptr && c->array;
+    }
+    bool isFunction(Sort s) const {
+        const CompoundSort* c = compoundOf(s);
+        return c != nullptr && !c->array;
+    }
+
+    std::string nameOf(Sort s) const {
+        const CompoundSort* c = compoundOf(s);
+        if (c == nullptr) return sortText(s);
+        if (c->array) return "(Array " + nameOf(c->domain[0]) + " " + nameOf(c->codomain) + ")";
+        std::string text = "(->";
+        for (Sort d : c->domain) text += " " + nameOf(d);
+        return text + " " + nameOf(c->codomain) + ")";
+    }
+
+    Sort internCompound(bool array, const std::vector<Sort>& domain, Sort codomain) {
+        for (Sort d : domain) requireScalarSort(d);
+        if (!(array && isArray(codomain))) requireScalarSort(codomain);
+        auto key = std::make_tuple(array, domain, codomain);
+        auto found = compoundByParts.find(key);
+        if (found != compoundByParts.end()) return found->second;
+        if (compounds.size() >= UINT32_MAX - kFirstCompound) throw std::length_error("too many sorts");
+        auto sort = static_cast<Sort>(kFirstCompound + compounds.size());
+        compounds.push_back({array, domain, codomain});
+        compoundByParts.emplace(std::move(key), sort);
+        return sort;
+    }
+
+    // Indices and function arguments and results are Booleans and
+    // bit-vectors; array elements may be arrays too.
+    void requireScalarSort(Sort s) const {
+        if (isCompoundSort(s)) sortError("arrays and functions take Boolean and bit-vector sorts, got " + nameOf(s));
+        checkWidth("bit-vector", s);
+    }
+
     // The node of an id handed in from outside.
     const uint32_t* checkedNode(TermId t) const {
         if (t >= location.size()) throw std::out_of_range("no term " + std::to_string(t) + " in this store");
@@ -237,12 +289,13 @@ struct TermStore::Impl {
     }
 
     Sort requireBool(const char* op, TermId t) const {
-        if (sortOf(t) != kBool) sortError(std::string(op) + " expects Boolean operands, got " + sortText(sortOf(t)));
+        if (sortOf(t) != kBool) sortError(std::string(op) + " expects Boolean operands, got " + nameOf(sortOf(t)));
         return kBool;
     }
 
     uint32_t requireBitVector(const char* op, TermId t) const {
-        if (sortOf(t) == kBool) sortError(std::string(op) + " expects bit-vector operands, got Bool");
+        if (!isBitVectorSort(sortOf(t)))
+            sortError(std::string(op) + " expects bit-vector operands, got " + nameOf(sortOf(t)));
         return sortOf(t);
     }
 
@@ -260,8 +313,8 @@ struct TermStore::Impl {
     void requireOneSort(const char* op, const char* what, const TermId* args, size_t numArgs) const {
         for (size_t i = 1; i < numArgs; i++)
             if (sortOf(args[i]) != sortOf(args[0]))
-                sortError(std::string(op) + " expects " + what + " of one sort, got " + sortText(sortOf(args[0])) +
-                          " and " + sortText(sortOf(args[i])));
+                sortError(std::string(op) + " expects " + what + " of one sort, got " + nameOf(sortOf(args[0])) +
+                          " and " + nameOf(sortOf(args[i])));
     }
 
     Sort resultSort(Kind kind, const TermId* args, size_t numArgs, const uint32_t* indices) const {
@@ -283,7 +336,7 @@ struct TermStore::Impl {
             return kBool;
         case Kind::Ite:
             if (sortOf(args[0]) != kBool)
-                sortError("ite expects a Boolean condition, got " + sortText(sortOf(args[0])));
+                sortError("ite expects a Boolean condition, got " + nameOf(sortOf(args[0])));
             requireOneSort(op, "branches", args + 1, 2);
             return sortOf(args[1]);
         case Kind::Concat: {
@@ -351,8 +404,56 @@ struct TermStore::Impl {
         case Kind::BvLshr:
         case Kind::BvAshr:
             return requireEqualWidths(op, args, numArgs);
+        case Kind::Select:
+            return requireIndex(op, args[0], args[1]).codomain;
+        case Kind::Store: {
+            const CompoundSort& array = requireIndex(op, args[0], args[1]);
+            if (sortOf(args[2]) != array.codomain)
+                sortError("store expects an element of sort " + nameOf(array.codomain) + ", got " +
+                          nameOf(sortOf(args[2])));
+            return sortOf(args[0]);
+        }
+        case Kind::ConstArray:
+            if (!isArray(indices[0])) sortError("a constant array needs an array sort, got " + nameOf(indices[0]));
+            if (compoundOf(indices[0])->codomain != sortOf(args[0]))
+                sortError("a constant array of sort " + nameOf(indices[0]) + " cannot hold " + nameOf(sortOf(args[0])));
+            return indices[0];
+        case Kind::Apply:
+            return applicationSort(args, numArgs);
         }
         throw std::invalid_argument("mk cannot build constants or variables");
+    }
+
+    // The sort of an array operand whose index the term `index` must match.
+    const CompoundSort& requireIndex(const char* op, TermId array, TermId index) const {
+        if (!isArray(sortOf(array)))
+            sortError(std::string(op) + " expects an array, got " + nameOf(sortOf(array)));
+        const CompoundSort& sort = *compoundOf(sortOf(array));
+        if (sortOf(index) != sort.domain[0])
+            sortError(std::string(op) + " expects an index of sort " + nameOf(sort.domain[0]) + ", got " +
+                      nameOf(sortOf(index)));
+        return sort;
+    }
+
+    Sort applicationSort(const TermId* args, size_t numArgs) const {
+        if (!isFunction(sortOf(args[0])) || kindOf(node(args[0])) != Kind::Variable)
+            sortError("only a declared function can be applied, got a term of sort " + nameOf(sortOf(args[0])));
+        const CompoundSort& f = *compoundOf(sortOf(args[0]));
+        if (numArgs - 1 != f.domain.size())
+            sortError("the function " + names[node(args[0])[kHeaderWords]] + " expects " +
+                      plural(f.domain.size(), "argument", "arguments") + ", got " + std::to_string(numArgs - 1));
+        for (size_t i = 1; i < numArgs; i++)
+            if (sortOf(args[i]) != f.domain[i - 1])
+                sortError("argument " + std::to_string(i) + " of " + names[node(args[0])[kHeaderWords]] +
+                          " must be of sort " + nameOf(f.domain[i - 1]) + ", got " + nameOf(sortOf(args[i])));
+        return f.codomain;
+    }
+
+    // A function is no value: it stands only as the head of an application.
+    void requireNoFunctionOperand(Kind kind, const TermId* args, size_t numArgs) const {
+        for (size_t i = kind == Kind::Apply ? 1 : 0; i < numArgs; i++)
+            if (isFunction(sortOf(args[i])))
+                sortError("the function " + names[node(args[i])[kHeaderWords]] + " is applied to no arguments");
     }
 };
 
@@ -361,7 +462,27 @@ TermStore::~TermStore() { delete impl_; }
 
 TermId TermStore::mkBool(bool value) { return mkConst(kBool, value ? 1 : 0); }
 
+Sort TermStore::mkArraySort(Sort index, Sort element) { return impl_->internCompound(true, {index}, element); }
+
+Sort TermStore::mkFunctionSort(const std::vector<Sort>& domain, Sort codomain) {
+    if (domain.empty()) sortError("a function sort needs at least one argument sort");
+    return impl_->internCompound(false, domain, codomain);
+}
+
+bool TermStore::hasCompoundSorts() const { return !impl_->compounds.empty(); }
+bool TermStore::isArraySort(Sort s) const { return impl_->isArray(s); }
+bool TermStore::isFunctionSort(Sort s) const { return impl_->isFunction(s); }
+
+const CompoundSort& TermStore::compound(Sort s) const {
+    const CompoundSort* c = impl_->compoundOf(s);
+    if (c == nullptr) throw std::invalid_argument("compound: " + sortText(s) + " is no array or function sort");
+    return *c;
+}
+
+std::string TermStore::sortName(Sort s) const { return impl_->nameOf(s); }
+
 TermId TermStore::mkConst(Sort sort, const mpz_class& value) {
+    if (isCompoundSort(sort)) sortError("a constant must be Boolean or a bit-vector, got " + sortName(sort));
     checkWidth("bit-vector", sort);
     if (sort == kBool) {
         if (value != 0 && value != 1) sortError("a Boolean constant must be 0 or 1, got " + valueText(value));
@@ -381,7 +502,10 @@ TermId TermStore::mkConst(Sort sort, const mpz_class& value) {
 }
 
 TermId TermStore::mkVar(Sort sort, const std::string& name) {
-    checkWidth("bit-vector", sort);
+    if (isCompoundSort(sort))
+        compound(sort);
+    else
+        checkWidth("bit-vector", sort);
     impl_->names.push_back(name);
     constexpr size_t kInlineChars = 15;
     if (impl_->names.back().capacity() > kInlineChars) impl_->nameBytes += impl_->names.back().capacity() + 1;
@@ -399,6 +523,7 @@ TermId TermStore::mk(Kind kind, const TermId* args, size_t numArgs, const uint32
     for (size_t i = 0; i < numArgs; i++)
         if (args[i] >= impl_->location.size())
             throw std::out_of_range("mk: operand " + std::to_string(args[i]) + " is no term of this store");
+    impl_->requireNoFunctionOperand(kind, args, numArgs);
     Sort sort = impl_->resultSort(kind, args, numArgs, indices);
     uint64_t hash = hashOperator(kind, sort, args, numArgs, indices, numIndices);
     TermId found = impl_->findOperator(hash, kind, sort, args, numArgs, indices, numIndices);
@@ -463,7 +588,8 @@ size_t TermStore::memoryBytes() const {
     return sizeof(Impl) + s.allocatedWords * sizeof(uint32_t) +
            s.allocations.capacity() * sizeof(s.allocations[0]) + s.slotBase.capacity() * sizeof(uint32_t*) +
            s.location.capacity() * sizeof(uint32_t) + s.buckets.capacity() * sizeof(uint32_t) +
-           dequeBytes(s.values) + s.limbBytes + dequeBytes(s.names) + s.nameBytes;
+           dequeBytes(s.values) + s.limbBytes + dequeBytes(s.names) + s.nameBytes +
+           s.compounds.capacity() * sizeof(CompoundSort);
 }
 
 }  // namespace torva::terms

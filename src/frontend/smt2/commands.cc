@@ -264,11 +264,15 @@ bool Session::runCommand() {
 void Session::runSetLogic() {
     Token name = expect(TokenKind::Symbol, "a logic name");
     std::string logic(name.text());
-    if (logic != "QF_BV" && logic != "ALL")
-        fail(name, "logic " + symbolText(symbolId(name)) + " is not supported (only QF_BV and ALL are)");
+    if (logic != "QF_BV" && logic != "QF_ABV" && logic != "QF_UFBV" && logic != "QF_AUFBV" && logic != "ALL")
+        fail(name, "logic " + symbolText(symbolId(name)) +
+                       " is not supported (QF_BV, QF_ABV, QF_UFBV, QF_AUFBV and ALL are)");
     expectClose();
     if (logicSet_) fail(commandLine_, commandColumn_, "the logic is already set");
     logicSet_ = true;
+    logic_ = logic;
+    arraysAllowed_ = logic == "QF_ABV" || logic == "QF_AUFBV" || logic == "ALL";
+    functionsAllowed_ = logic == "QF_UFBV" || logic == "QF_AUFBV" || logic == "ALL";
     success();
 }
 
@@ -351,15 +355,26 @@ void Session::runGetInfo() {
 void Session::runDeclare(bool isConst) {
     Token name = expect(TokenKind::Symbol, "a symbol to declare");
     uint32_t s = symbolId(name);
+    std::vector<Sort> domain;
     if (!isConst) {
         expect(TokenKind::LParen, "'(' starting the argument sorts");
-        Token t = next();
-        if (t.kind != TokenKind::RParen) fail(t, "functions with arguments are not supported");
+        for (Token t = next(); t.kind != TokenKind::RParen; t = next()) {
+            if (!functionsAllowed_) fail(t, "functions with arguments are not part of the logic " + logic_);
+            domain.push_back(parseSort(t));
+        }
     }
     Sort sort = parseSort(next());
     expectClose();
     checkDeclarable(s, name);
-    addFunction(s, FunctionKind::Declared, store_->mkVar(sort, std::string(symbols_.name(s))), 0, 0);
+    if (!domain.empty()) {
+        try {
+            sort = store_->mkFunctionSort(domain, sort);
+        } catch (const terms::SortError& e) {
+            fail(name, e.what());
+        }
+    }
+    addFunction(s, FunctionKind::Declared, store_->mkVar(sort, std::string(symbols_.name(s))), 0,
+                static_cast<uint32_t>(domain.size()));
     forgetLastCheck();
     success();
 }
@@ -572,6 +587,8 @@ void Session::reset() {
     produceUnsatCores_ = false;
     produceUnsatAssumptions_ = false;
     logicSet_ = false;
+    logic_ = "ALL";
+    arraysAllowed_ = functionsAllowed_ = true;
     lastUnknown_ = false;
     model_ = terms::Model();
     reasonUnknown_.clear();
@@ -581,6 +598,38 @@ void Session::reset() {
 
 void Session::requireModel(const char* command) const {
     if (!modelValid_) fail(commandLine_, commandColumn_, std::string(command) + " is only allowed after sat");
+}
+
+const terms::TableValue& Session::modelTable(TermId variable) const {
+    static const terms::TableValue none;
+    auto it = std::lower_bound(model_.tables.begin(), model_.tables.end(), variable,
+                               [](const std::pair<TermId, terms::TableValue>& v, TermId id) { return v.first < id; });
+    return it != model_.tables.end() && it->first == variable ? it->second : none;
+}
+
+// (define-fun name params sort value) of a declared symbol in the model.
+std::string Session::modelDefinition(const Function& f) const {
+    Sort sort = store_->sort(f.term);
+    std::string head = "(define-fun " + symbolText(f.symbol) + " ";
+    if (store_->isFunctionSort(sort)) {
+        const terms::CompoundSort& parts = store_->compound(sort);
+        std::vector<std::string> params;
+        std::string list;
+        for (size_t i = 0; i < parts.domain.size(); i++) {
+            params.push_back("x!" + std::to_string(i + 1));
+            list += std::string(i ? " " : "") + "(" + params.back() + " " + sortName(parts.domain[i]) + ")";
+        }
+        return head + "(" + list + ") " + sortName(parts.codomain) + " " +
+               terms::formatFunctionBody(*store_, sort, modelTable(f.term), params) + ")";
+    }
+    if (store_->isArraySort(sort))
+        return head + "() " + sortName(sort) + " " + terms::formatArray(*store_, sort, modelTable(f.term)) + ")";
+    return head + "() " + sortName(sort) + " " + terms::formatValue(sort, modelValue(f.term)) + ")";
+}
+
+void Session::loadModel(terms::Evaluator& evaluator) const {
+    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
+    for (const auto& [variable, table] : model_.tables) evaluator.assignTable(variable, table);
 }
 
 const mpz_class& Session::modelValue(TermId variable) const {
@@ -596,9 +645,7 @@ void Session::runGetModel() {
     std::string text = "(\n";
     for (const Function& f : functions_) {
         if (f.kind != FunctionKind::Declared) continue;
-        Sort sort = store_->sort(f.term);
-        text += "  (define-fun " + symbolText(f.symbol) + " () " + sortName(sort) + " " +
-                terms::formatValue(sort, modelValue(f.term)) + ")\n";
+        text += "  " + modelDefinition(f) + "\n";
     }
     respond(text + ")");
 }
@@ -624,11 +671,15 @@ void Session::runGetValue() {
     expectClose();
     requireModel("get-value");
     terms::Evaluator evaluator(*store_);
-    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
+    loadModel(evaluator);
     std::string text = "(";
     for (const auto& [source, term] : terms) {
         if (text.size() > 1) text += " ";
-        text += "(" + source + " " + terms::formatValue(store_->sort(term), evaluator.value(term)) + ")";
+        Sort sort = store_->sort(term);
+        text += "(" + source + " " +
+                (store_->isArraySort(sort) ? terms::formatArray(*store_, sort, evaluator.table(term))
+                                           : terms::formatValue(sort, evaluator.value(term))) +
+                ")";
     }
     respond(text + ")");
 }
@@ -637,7 +688,7 @@ void Session::runGetAssignment() {
     expectClose();
     requireModel("get-assignment");
     terms::Evaluator evaluator(*store_);
-    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
+    loadModel(evaluator);
     std::string text = "(";
     for (const Function& f : functions_) {
         if (f.kind != FunctionKind::Named || !store_->isBool(f.term)) continue;

@@ -20,6 +20,7 @@
 #include "frontend/smt2/scanner.h"
 #include "frontend/smt2/script.h"
 #include "frontend/smt2/symbols.h"
+#include "terms/evaluator.h"
 #include "terms/model.h"
 #include "terms/term_store.h"
 
@@ -33,7 +34,7 @@ enum class FunctionKind : uint8_t { Declared, Defined, Named };
 struct Function {
     uint32_t symbol;
     FunctionKind kind;
-    TermId term;          // the variable, the definition's body or the named term
+    TermId term;          // the variable (of a function sort for a function), the body or the named term
     uint32_t paramBegin;  // Defined: its parameter variables are params_[paramBegin, paramBegin + paramCount)
     uint32_t paramCount;
 };
@@ -174,6 +175,11 @@ private:
     uint32_t readIndex(const Token& t);
     uint64_t readCount(const Token& t);
     std::string sortName(Sort sort) const;
+    const terms::TableValue& modelTable(TermId variable) const;
+    std::string modelDefinition(const Function& f) const;
+    void loadModel(terms::Evaluator& evaluator) const;
+    Sort arraySort(const Token& head);
+    void openConstantArray(const Token& open, const Token& as);
     std::string symbolText(uint32_t symbol) const;
 
     terms::QueryFunction check_;
@@ -208,6 +214,9 @@ private:
     ErrorBehavior errorBehavior_ = ErrorBehavior::ImmediateExit;
     bool hadError_ = false;
     bool logicSet_ = false;
+    // What the declared logic admits beyond bit-vectors (all without one).
+    std::string logic_ = "ALL";
+    bool arraysAllowed_ = true, functionsAllowed_ = true;
     bool lastUnknown_ = false;  // the last check-sat answered unknown
     bool modelValid_ = false;
     bool lastUnsat_ = false;  // the last check-sat answered unsat

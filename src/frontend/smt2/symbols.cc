@@ -63,6 +63,8 @@ const struct {
     {"!", Word::Bang},
     {"_", Word::Underscore},
     {"as", Word::As},
+    {"Array", Word::Array},
+    {"const", Word::Const},
     {"forall", Word::Forall},
     {"exists", Word::Exists},
     {"match", Word::Match},

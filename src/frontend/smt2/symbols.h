@@ -27,7 +27,7 @@ enum class Word : uint8_t {
     ResetAssertions, Exit,
     OtherCommand,  // a command of the language this reader does not support
     // Term and sort syntax.
-    Let, Bang, Underscore, As, Forall, Exists, Match, Par, True, False, Bool, BitVec,
+    Let, Bang, Underscore, As, Forall, Exists, Match, Par, True, False, Bool, BitVec, Array, Const,
 };
 
 inline bool isCommand(Word w) { return w >= Word::SetLogic && w <= Word::OtherCommand; }

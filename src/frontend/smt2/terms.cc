@@ -49,9 +49,7 @@ std::string plural(uint64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-std::string Session::sortName(Sort sort) const {
-    return sort == terms::kBool ? "Bool" : "(_ BitVec " + std::to_string(sort) + ")";
-}
+std::string Session::sortName(Sort sort) const { return store_->sortName(sort); }
 
 std::string Session::symbolText(uint32_t symbol) const {
     std::string_view name = symbols_.name(symbol);
@@ -93,6 +91,7 @@ Sort Session::parseSort(Token t) {
     }
     if (t.kind != TokenKind::LParen) fail(t, "expected a sort");
     Token u = expect(TokenKind::Symbol, "'_' in a sort");
+    if (symbols_[symbolId(u)].word == Word::Array) return arraySort(u);
     if (symbols_[symbolId(u)].word != Word::Underscore) fail(u, "expected '_' in a sort");
     Token b = expect(TokenKind::Symbol, "BitVec");
     uint32_t s = symbolId(b);
@@ -100,6 +99,19 @@ Sort Session::parseSort(Token t) {
     Sort width = readWidth(next());
     expectClose();
     return width;
+}
+
+// (Array index element), after "(Array".
+Sort Session::arraySort(const Token& head) {
+    if (!arraysAllowed_) fail(head, "arrays are not part of the logic " + logic_);
+    Sort index = parseSort(next());
+    Sort element = parseSort(next());
+    expectClose();
+    try {
+        return store_->mkArraySort(index, element);
+    } catch (const terms::SortError& e) {
+        fail(head, e.what());
+    }
 }
 
 TermId Session::parseTerm(Token t) {
@@ -340,6 +352,10 @@ void Session::openApplication(const Token& open, const Token& head, uint32_t s) 
 // ((_ name index...) operand...), after the two opening parentheses.
 void Session::openIndexedApplication(const Token& open, const Token& inner) {
     Token u = expect(TokenKind::Symbol, "'_' starting an indexed operator");
+    if (symbols_[symbolId(u)].word == Word::As) {
+        openConstantArray(open, u);
+        return;
+    }
     if (symbols_[symbolId(u)].word != Word::Underscore) fail(u, "expected '_' starting an indexed operator");
     Token n = expect(TokenKind::Symbol, "an indexed operator name");
     uint32_t s = symbolId(n);
@@ -368,6 +384,26 @@ void Session::openIndexedApplication(const Token& open, const Token& inner) {
     frames_.push_back(f);
 }
 
+// ((as const (Array I E)) e), after "((as".
+void Session::openConstantArray(const Token& open, const Token& as) {
+    Token c = expect(TokenKind::Symbol, "const after as");
+    if (symbols_[symbolId(c)].word != Word::Const) fail(c, "only (as const ...) is supported");
+    Token sortStart = next();
+    Sort sort = parseSort(sortStart);
+    expectClose();
+    if (!store_->isArraySort(sort)) fail(sortStart, "(as const ...) needs an array sort, got " + sortName(sort));
+    (void)as;
+    Frame f{};
+    f.kind = FrameKind::Apply;
+    f.op = terms::Kind::ConstArray;
+    f.line = open.line;
+    f.column = open.column;
+    f.base = static_cast<uint32_t>(operands_.size());
+    f.indices[0] = sort;
+    f.numIndices = 1;
+    frames_.push_back(f);
+}
+
 // Completes the application on top of the frame stack, its ')' read.
 TermId Session::finishApplication() {
     const Frame f = frames_.back();
@@ -380,9 +416,10 @@ TermId Session::finishApplication() {
     } else {
         const terms::KindInfo& info = terms::kindInfo(f.op);
         const bool nary = info.chain != terms::Chain::None;
+        const std::string name = f.op == terms::Kind::ConstArray ? "(as const " + sortName(f.indices[0]) + ")" : info.name;
         if (nary ? numArgs < info.minArgs : numArgs != info.minArgs)
             fail(f.line, f.column,
-                 std::string(info.name) + " expects " + (nary ? "at least " : "") +
+                 name + " expects " + (nary ? "at least " : "") +
                      plural(info.minArgs, "operand", "operands") + ", got " + std::to_string(numArgs));
         try {
             result = store_->mk(f.op, args, numArgs, f.indices, f.numIndices);
@@ -400,6 +437,15 @@ TermId Session::applyFunction(const Frame& f, const TermId* args, size_t numArgs
     if (numArgs != fn.paramCount)
         fail(f.line, f.column,
              name + " expects " + plural(fn.paramCount, "argument", "arguments") + ", got " + std::to_string(numArgs));
+    if (fn.kind == FunctionKind::Declared) {
+        std::vector<TermId> operands{fn.term};
+        operands.insert(operands.end(), args, args + numArgs);
+        try {
+            return store_->mk(terms::Kind::Apply, operands);
+        } catch (const terms::SortError& e) {
+            fail(f.line, f.column, e.what());
+        }
+    }
     std::unordered_map<TermId, TermId> replacement;
     replacement.reserve(numArgs);
     for (size_t i = 0; i < numArgs; i++) {
