@@ -27,7 +27,8 @@ std::vector<Instance> arithmetic(unsigned maxWidth) {
         all.push_back(binary("unsigned product", unsignedProduct, n, 2 * n,
                              [](const Values& v) { return v[0] * v[1]; }));
         all.push_back(binary("signed product", signedProduct, n, 2 * n, [n](const Values& v) {
-            return uint64_t(asSigned(v[0], n) * asSigned(v[1], n)) & lowMask(2 * n);
+            auto asSigned = [n](uint64_t x) { return static_cast<int64_t>(x << (64 - n)) >> (64 - n); };
+            return uint64_t(asSigned(v[0]) * asSigned(v[1])) & lowMask(2 * n);
         }));
     }
     return all;
@@ -79,9 +80,7 @@ TEST(EncoderFunctions, BitwiseAndSelection) {
     std::vector<Instance> all;
     for (unsigned n = 1; n <= 3; n++) {
         for (int i = 0; i < 6; i++)
-            all.push_back({torva::terms::kindName(kinds[i]), {n, n}, n,
-                           [i](E& e, Ops& o, Bits& out) { (e.*kBitwiseOps[i])(o[0], o[1], out); },
-                           evaluated(kinds[i], n)});
+            all.push_back(binary(torva::terms::kindName(kinds[i]), kBitwiseOps[i], n, n, evaluated(kinds[i], n)));
         all.push_back({"not", {n}, n, [](E& e, Ops& o, Bits& out) { e.insertNOT(o[0], out); },
                        evaluated(Kind::BvNot, n)});
         all.push_back({"identity", {n}, n, [](E& e, Ops& o, Bits& out) { e.insertIdentity(o[0], out); },

@@ -1,7 +1,8 @@
 // Test harness of the CNF encoder: one encoding on a fresh solver whose
 // fresh variables come from a plain counter, helpers to fix words and read
-// them from a model, and the exhaustive check of an encoder instance: for
-// every operand value its output is forced to the word-level meaning.
+// them from a model, the encoder's calls as plain functions, and the
+// exhaustive check of an encoder instance: for every operand value its
+// output is forced to the word-level meaning.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,21 +20,16 @@
 #include "terms/evaluator.h"
 
 typedef VerificationModelCNF::Bits Bits;
+typedef VerificationModelCNF E;
 
 inline uint64_t lowMask(unsigned n) { return n >= 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1; }
-
-// The two's-complement reading of the n-bit pattern v.
-inline int64_t asSigned(uint64_t v, unsigned n) {
-    return (v >> (n - 1)) & 1 ? static_cast<int64_t>(v) - static_cast<int64_t>(uint64_t(1) << n)
-                              : static_cast<int64_t>(v);
-}
 
 // A solver with an encoder on top; variables are numbered 1, 2, 3, ...
 class EncoderCase {
 public:
     Solver solver;
     unsigned lastVar = 0;
-    VerificationModelCNF cnf;
+    E cnf;
 
     EncoderCase() : solver(prioParams[0]), cnf(solver, [this] { return ++lastVar; }) {}
     ~EncoderCase() {
@@ -60,9 +56,7 @@ public:
     }
 
     bool solve() { return solver.solve(vec<Lit>()); }
-
     bool modelBit(unsigned v) const { return solver.model[static_cast<int>(v)] == l_True; }
-
     uint64_t modelValue(const Bits& bits) const {
         uint64_t v = 0;
         for (size_t i = 0; i < bits.size(); i++) v |= uint64_t(modelBit(bits[i])) << i;
@@ -73,18 +67,15 @@ public:
     // the value `expected`. Adds a clause; the case is spent afterwards.
     ::testing::AssertionResult forces(const Bits& bits, uint64_t expected) {
         if (!solve()) return ::testing::AssertionFailure() << "no model at all";
-        uint64_t got = modelValue(bits);
-        if (got != expected) return ::testing::AssertionFailure() << "model gives " << got << ", expected " << expected;
+        if (modelValue(bits) != expected)
+            return ::testing::AssertionFailure() << "model gives " << modelValue(bits) << ", expected " << expected;
         addFalsified(bits, expected);
-        if (solve())
-            return ::testing::AssertionFailure() << "value " << modelValue(bits) << " also possible besides "
-                                                 << expected;
+        if (solve()) return ::testing::AssertionFailure() << "also " << modelValue(bits) << " besides " << expected;
         return ::testing::AssertionSuccess();
     }
 };
 
 // The encoder's calls on two words (the second unused by the unary ones).
-typedef VerificationModelCNF E;
 typedef void (*Encode)(E&, Bits&, Bits&, Bits&);
 inline void add(E& e, Bits& a, Bits& b, Bits& o) { e._insertADD(a, b, o); }
 inline void sub(E& e, Bits& a, Bits& b, Bits& o) { e.insertSUB(a, b, o); }
@@ -99,9 +90,13 @@ inline void sle(E& e, Bits& a, Bits& b, Bits& o) { e.insertLESSEQUAL(a, b, o, tr
 inline void shl(E& e, Bits& a, Bits& s, Bits& o) { e._insertSHL(a, s, o); }
 inline void shr(E& e, Bits& a, Bits& s, Bits& o) { e._insertSHR(a, s, o); }
 inline void signExtend(E& e, Bits& a, Bits&, Bits& o) { e.insertSignExtend(a, o); }
-typedef void (E::*BitwiseOp)(Bits&, Bits&, Bits&);
-inline const BitwiseOp kBitwiseOps[] = {&E::insertAND,  &E::insertOR,   &E::insertXOR,
-                                        &E::insertXNOR, &E::insertNAND, &E::insertNOR};
+template <void (E::*op)(Bits&, Bits&, Bits&)>
+void bitwise(E& e, Bits& a, Bits& b, Bits& o) {
+    (e.*op)(a, b, o);
+}
+// and, or, xor, xnor, nand, nor
+inline const Encode kBitwiseOps[] = {bitwise<&E::insertAND>,  bitwise<&E::insertOR>,   bitwise<&E::insertXOR>,
+                                     bitwise<&E::insertXNOR>, bitwise<&E::insertNAND>, bitwise<&E::insertNOR>};
 
 typedef std::vector<uint64_t> Values;
 typedef std::function<uint64_t(const Values&)> Meaning;
@@ -163,9 +158,4 @@ inline void checkEveryValue(const Instance& instance, Blocks blocks = Blocks::Cl
             return;
         }
     }
-}
-
-// The regular expression of an encoder report with the given message.
-inline std::string encoderReport(const std::string& message) {
-    return "File: VerificationModelCNF\nLine: [0-9]+\n\n" + message + "\n";
 }

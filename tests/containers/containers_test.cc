@@ -1,5 +1,5 @@
-// Growth rule of vec, the shrink guard, Heap ordering and filtering, sort and
-// remove.
+// Heap ordering and filtering, sort against the standard order, remove, and
+// the guards against misuse.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,28 +17,6 @@ std::vector<T> contents(const vec<T>& v) {
     std::vector<T> out;
     for (int i = 0; i < v.size(); i++) out.push_back(v[i]);
     return out;
-}
-
-TEST(Vec, CapacityFollowsTheGrowthRule) {
-    vec<int> v;
-    std::vector<int> capacities, pushed;
-    for (int i = 0; i < 20; i++) {
-        v.push(i);
-        pushed.push_back(i);
-        if (capacities.empty() || capacities.back() != v.capacity()) capacities.push_back(v.capacity());
-    }
-    EXPECT_EQ(capacities, (std::vector<int>{2, 3, 5, 8, 12, 18, 27}));
-    EXPECT_EQ(contents(v), pushed);
-
-    vec<int> g;
-    g.growTo(7, 9);
-    EXPECT_EQ(g.capacity(), 7);
-    g.growTo(8);
-    EXPECT_EQ(g.capacity(), 11);
-    EXPECT_EQ(contents(g), (std::vector<int>{9, 9, 9, 9, 9, 9, 9, 0}));
-    g.clear();
-    EXPECT_EQ(g.size(), 0);
-    EXPECT_EQ(g.capacity(), 11);
 }
 
 struct ByActivity {

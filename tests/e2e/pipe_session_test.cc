@@ -30,16 +30,28 @@ public:
         fromChild_ = out[0];
     }
     ~PipeSession() {
-        if (fromChild_ >= 0) close(fromChild_);
+        close(fromChild_);
         if (child_ > 0) finish();
     }
 
-    // A child that has ended takes nothing more; line() then says "closed".
-    void send(const std::string& text) {
+    // Writes `text`, then returns the next n lines the child writes joined by
+    // spaces; a line is "closed" once the child has ended, "timeout" after
+    // 20 s without one.
+    std::string ask(const std::string& text, int n = 1) {
         if (write(toChild_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) pending_ += "closed\n";
+        std::string all = line();
+        for (int i = 1; i < n; i++) all += " " + line();
+        return all;
     }
 
-    // The next line the child writes, or "timeout" after 20 s.
+    int finish() {
+        close(toChild_);
+        int status = waitForExit(child_);
+        child_ = -1;
+        return status;
+    }
+
+private:
     std::string line() {
         while (pending_.find('\n') == std::string::npos) {
             struct pollfd p = {fromChild_, POLLIN, 0};
@@ -54,24 +66,8 @@ public:
         return first;
     }
 
-    // The next n lines, separated by spaces.
-    std::string lines(int n) {
-        std::string all = line();
-        for (int i = 1; i < n; i++) all += " " + line();
-        return all;
-    }
-
-    int finish() {
-        close(toChild_);
-        int status = waitForExit(child_);
-        child_ = -1;
-        return status;
-    }
-
-private:
     pid_t child_ = -1;
-    int toChild_ = -1;
-    int fromChild_ = -1;
+    int toChild_ = -1, fromChild_ = -1;
     std::string pending_;
 };
 
@@ -83,29 +79,27 @@ TEST(PipeSession, AnswersEveryCheckBeforeTheNextCommand) {
         std::vector<std::string> args = {"--smt2", "-"};
         if (!variant.empty()) args.insert(args.begin(), variant);
         PipeSession session(args);
-        session.send("(set-option :print-success true)\n");
-        EXPECT_EQ(session.line(), "success");
-        session.send("(declare-const x (_ BitVec 16))(declare-const y (_ BitVec 16))\n");
-        EXPECT_EQ(session.lines(2), "success success");
+        EXPECT_EQ(session.ask("(set-option :print-success true)\n"), "success");
+        EXPECT_EQ(session.ask("(declare-const x (_ BitVec 16))(declare-const y (_ BitVec 16))\n", 2),
+                  "success success");
         for (int k = 1; k <= 12; k++) {
             std::string bound = "(_ bv" + std::to_string(k * 1000) + " 16)";
-            session.send("(push 1)(assert (bvult (bvadd x y) " + bound + "))(check-sat)\n");
-            EXPECT_EQ(session.lines(3), "success success sat")
+            EXPECT_EQ(session.ask("(push 1)(assert (bvult (bvadd x y) " + bound + "))(check-sat)\n", 3),
+                      "success success sat")
                 << variant << " branch " << k;
-            session.send("(get-value ((bvult (bvadd x y) " + bound + ")))\n");
-            EXPECT_EQ(session.line(), "(((bvult (bvadd x y) " + bound + ") true))") << variant;
-            session.send("(pop 1)(assert (bvuge (bvadd x y) " + bound + "))(assert (bvult x (_ bv500 16)))\n");
-            EXPECT_EQ(session.lines(3), "success success success");
+            EXPECT_EQ(session.ask("(get-value ((bvult (bvadd x y) " + bound + ")))\n"),
+                      "(((bvult (bvadd x y) " + bound + ") true))")
+                << variant;
+            EXPECT_EQ(session.ask("(pop 1)(assert (bvuge (bvadd x y) " + bound + "))(assert (bvult x (_ bv500 16)))\n",
+                                  3),
+                      "success success success");
         }
-        session.send("(check-sat-assuming ((= x #x0000)))\n");
-        EXPECT_EQ(session.line(), "sat");
-        session.send("(assert (bvult y (_ bv100 16)))(check-sat)\n");
-        EXPECT_EQ(session.lines(2), "success unsat") << "x + y is below 600 then";
-        session.send("(get-value (x))\n");
-        EXPECT_EQ(session.line().rfind("(error \"", 0), 0u) << "an error answered";
-        session.send("(get-info :error-behavior)\n");
-        const bool exits = variant == "--exit-on-error";
-        EXPECT_EQ(session.line(), exits ? "closed" : "(:error-behavior continued-execution)");
+        EXPECT_EQ(session.ask("(check-sat-assuming ((= x #x0000)))\n"), "sat");
+        EXPECT_EQ(session.ask("(assert (bvult y (_ bv100 16)))(check-sat)\n", 2), "success unsat")
+            << "x + y is below 600 then";
+        EXPECT_EQ(session.ask("(get-value (x))\n").rfind("(error \"", 0), 0u) << "an error answered";
+        EXPECT_EQ(session.ask("(get-info :error-behavior)\n"),
+                  variant == "--exit-on-error" ? "closed" : "(:error-behavior continued-execution)");
         EXPECT_EQ(session.finish(), 1) << "a session with an error ends with status 1";
     }
 }
@@ -121,11 +115,11 @@ TEST(ProgressLine, DrawnOnATerminalErasedBeforeTheAnswerAndNeverInAFile) {
         pid_t child = startTorva({"--smt2", "-"}, input[0], out.descriptor(), terminal ? slave : err.descriptor());
         close(input[0]);
         if (terminal) close(slave);
-        const std::string first = "(declare-const x (_ BitVec 8))\n";
-        const std::string second = "(assert (= (bvmul x #x03) #x09))(check-sat)\n";
-        bool written = write(input[1], first.data(), first.size()) == static_cast<ssize_t>(first.size());
-        usleep(1600 * 1000);
-        written = written && write(input[1], second.data(), second.size()) == static_cast<ssize_t>(second.size());
+        bool written = true;
+        for (const std::string part : {"(declare-const x (_ BitVec 8))\n", "(assert (= (bvmul x #x03) #x09))(check-sat)\n"}) {
+            if (part[1] == 'a') usleep(1600 * 1000);
+            written = written && write(input[1], part.data(), part.size()) == static_cast<ssize_t>(part.size());
+        }
         close(input[1]);
         std::string shown;
         char buffer[4096];

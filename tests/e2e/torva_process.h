@@ -20,8 +20,7 @@
 
 struct RunResult {
     int status;  // exit status, or 128 + signal number
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 inline std::string environment(const char* name) {
@@ -30,16 +29,13 @@ inline std::string environment(const char* name) {
 }
 
 inline std::string sourceDir() {
-    std::string dir = environment("TORVA_SOURCE_DIR");
-    if (!dir.empty()) return dir;
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind("/tests/e2e/"));
+    std::string dir = environment("TORVA_SOURCE_DIR"), file = __FILE__;
+    return dir.empty() ? file.substr(0, file.rfind("/tests/e2e/")) : dir;
 }
 
 inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -54,8 +50,7 @@ inline std::string goldenPath(const std::string& name, const char* stream) {
 
 // Masks the figures that differ from run to run: CPU time and memory.
 inline std::string masked(const std::string& text) {
-    static const std::regex time("Time:\t\t[0-9.]+ CPU sec\\.");
-    static const std::regex memory("Memory Used:\t[0-9.]+ MB");
+    static const std::regex time("Time:\t\t[0-9.]+ CPU sec\\."), memory("Memory Used:\t[0-9.]+ MB");
     return std::regex_replace(std::regex_replace(text, time, "Time:\t\t<time> CPU sec."), memory,
                               "Memory Used:\t<memory> MB");
 }
@@ -79,15 +74,12 @@ private:
 // standard streams (pipes the caller holds must be close-on-exec); a
 // non-zero addressLimit caps the child's address space (bytes).
 inline pid_t startTorva(const std::vector<std::string>& args, int in, int out, int err, rlim_t addressLimit = 0) {
-    std::string binary = environment("TORVA_BINARY");
-    std::string tree = sourceDir();
+    std::string binary = environment("TORVA_BINARY"), tree = sourceDir();
     pid_t child = fork();
     if (child != 0) return child;
     if (chdir(tree.c_str()) != 0) _exit(127);
-    if (addressLimit != 0) {
-        struct rlimit limit = {addressLimit, addressLimit};
-        setrlimit(RLIMIT_AS, &limit);
-    }
+    struct rlimit limit = {addressLimit, addressLimit};
+    if (addressLimit != 0) setrlimit(RLIMIT_AS, &limit);
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);

@@ -1,14 +1,11 @@
 // solveGraph as its callers see it: answers found while building or by the
 // search, with the hooks around the search and silence on standard output;
-// fresh encoder counters for every check; planted random formulas whose
-// models must satisfy them; a graph a million applications deep; the CNF
-// variable limit; and reading words from a model.
+// fresh encoder counters for every check; a graph a million applications
+// deep; and the CNF variable limit.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
 #include <iterator>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,9 +24,7 @@ using torva::solveGraph;
 using torva::terms::Answer;
 using torva::terms::CheckOutcome;
 using torva::terms::Evaluator;
-using torva::terms::kBool;
 using torva::terms::Kind;
-using torva::terms::Sort;
 using torva::terms::TermId;
 using torva::terms::TermStore;
 
@@ -101,50 +96,6 @@ TEST(GraphSolve, AnswersWithHooksAroundTheSearchAndNothingOnStandardOutput) {
     for (const std::set<int>& built : modules) EXPECT_LE(built.size(), 1u) << "modules differ between runs";
 }
 
-// Random terms built bottom-up over a few variables with planted values;
-// each assertion is a Boolean term or its negation, whichever the planted
-// values make true, so every problem is satisfiable.
-TEST(GraphSolve, ModelsOfPlantedRandomFormulasSatisfyThem) {
-    const Kind binary[] = {Kind::BvAnd,  Kind::BvOr,   Kind::BvXor,  Kind::BvAdd,  Kind::BvSub,  Kind::BvMul,
-                           Kind::BvUdiv, Kind::BvUrem, Kind::BvSdiv, Kind::BvSrem, Kind::BvSmod, Kind::BvShl,
-                           Kind::BvLshr, Kind::BvAshr, Kind::BvNand, Kind::BvXnor};
-    const Kind compare[] = {Kind::Equal, Kind::Distinct, Kind::BvUlt, Kind::BvSle, Kind::BvUge, Kind::BvSgt};
-    std::mt19937 rng(7);
-    for (int round = 0; round < 30; ++round) {
-        TermStore s;
-        Evaluator planted(s);
-        const Sort w = 1 + rng() % 6;
-        std::vector<TermId> words, bools = {s.mkVar(kBool, "p")};
-        planted.assign(bools[0], rng() % 2);
-        for (int i = 0; i < 3; ++i) {
-            words.push_back(s.mkVar(w, "v" + std::to_string(i)));
-            planted.assign(words.back(), mpz_class(static_cast<unsigned long>(rng() % (1u << w))));
-        }
-        words.push_back(s.mkConst(w, static_cast<unsigned long>(rng() % (1u << w))));
-        auto pick = [&](const std::vector<TermId>& pool) { return pool[rng() % pool.size()]; };
-        for (int step = 0; step < 12; ++step) {
-            switch (rng() % 4) {
-                case 0: words.push_back(s.mk(binary[rng() % 16], {pick(words), pick(words)})); break;
-                case 1: words.push_back(s.mk(Kind::Ite, {pick(bools), pick(words), pick(words)})); break;
-                case 2: bools.push_back(s.mk(compare[rng() % 6], {pick(words), pick(words)})); break;
-                default: {
-                    TermId wide = s.mk(Kind::Concat, {pick(words), pick(words)});
-                    uint32_t lo = rng() % (w + 1);
-                    words.push_back(s.mk(Kind::Extract, {wide}, {lo + w - 1, lo}));
-                }
-            }
-        }
-        std::vector<TermId> assertions;
-        for (size_t i = 1; i < bools.size(); ++i)
-            assertions.push_back(planted.value(bools[i]) == 1 ? bools[i] : s.mk(Kind::Not, {bools[i]}));
-        CheckOutcome outcome = solveGraph(s, assertions, GraphSolveOptions());
-        ASSERT_EQ(outcome.answer, Answer::Sat) << "round " << round;
-        EXPECT_TRUE(satisfies(s, assertions, outcome)) << "round " << round;
-        for (size_t i = 1; i < outcome.model.values.size(); ++i)
-            EXPECT_LT(outcome.model.values[i - 1].first, outcome.model.values[i].first);
-    }
-}
-
 // Three rotations by one place and one complement per four levels: after a
 // million levels the word is its own start again.
 TEST(GraphSolve, MillionDeepChainLowersAndSolves) {
@@ -194,18 +145,6 @@ TEST(GraphSolve, TheVariableLimitIsAnExceptionNotAnAbort) {
     CheckOutcome outcome = solveGraph(s, {wide}, GraphSolveOptions());
     EXPECT_EQ(outcome.answer, Answer::Unknown);
     EXPECT_NE(outcome.reason.find("CNF variables"), std::string::npos);
-}
-
-TEST(GraphSolve, ReadBitsTakesUnsetAndUncoveredBitsAsZero) {
-    Solver S(prioParams[0]);
-    for (int i = 0; i < 4; ++i) S.newVar();
-    S.model.growTo(4, l_Undef);
-    S.model[1] = l_True;
-    S.model[2] = l_False;
-    S.model[3] = l_True;
-    EXPECT_EQ(torva::readBits(S, {1, 2, 3}), 5);
-    EXPECT_EQ(torva::readBits(S, {0, 3, 9}), 2);
-    EXPECT_EQ(torva::readBits(S, {}), 0);
 }
 
 }  // namespace

@@ -17,17 +17,6 @@ struct Operand {
 Operand bv(unsigned int width, uint64_t value) { return {false, width, value}; }
 Operand flag(bool value) { return {true, 1, value ? 1u : 0u}; }
 
-// Applies `name` to constants on a fresh solver and reads the result back.
-uint64_t evaluate(const std::string& name, const std::vector<Operand>& operands) {
-    Session run;
-    std::vector<Signal*> ops;
-    for (const Operand& op : operands)
-        ops.push_back(op.isBool ? run.boolean(op.value != 0) : run.word(op.width, op.value));
-    Signal* result = run.apply(name, ops);
-    EXPECT_TRUE(run.solve()) << name;
-    return run.modelValue(result->cnfVars);
-}
-
 const unsigned int kWidth = 4;
 // A result the operator leaves open (division by zero).
 const uint64_t kOpen = ~uint64_t(0);
@@ -38,10 +27,18 @@ int64_t sig(uint64_t v) { return v & 8 ? static_cast<int64_t>(v) - 16 : static_c
 uint64_t pattern(int64_t v) { return static_cast<uint64_t>(v) & 15; }
 uint64_t truth(bool b) { return b ? 1 : 0; }
 
+// Applies `name` to constants on a fresh solver and reads the result back.
 void expectTranslation(const std::string& name, const std::vector<Operand>& operands, uint64_t expected) {
+    Session run;
+    std::vector<Signal*> ops;
     std::string call = "(" + name;
-    for (const Operand& op : operands) call += " " + std::to_string(op.value);
-    EXPECT_EQ(evaluate(name, operands), expected) << call << ")";
+    for (const Operand& op : operands) {
+        ops.push_back(op.isBool ? run.boolean(op.value != 0) : run.word(op.width, op.value));
+        call += " " + std::to_string(op.value);
+    }
+    Signal* result = run.apply(name, ops);
+    ASSERT_TRUE(run.solve()) << call << ")";
+    EXPECT_EQ(run.modelValue(result->cnfVars), expected) << call << ")";
 }
 }  // namespace
 

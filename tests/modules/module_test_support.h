@@ -131,12 +131,10 @@ struct Operation {
         for (uint64_t in = 0; in < (uint64_t{1} << nIn()); in++) all.push_back(in | outputOf(in) << nIn());
         return all;
     }
-
     std::string name() const {
-        static const char* const names[] = {"and", "or", "xor", "and3", "or3", "xor3", "inv",
-                                            "id",  "eq", "ite", "add",  "mul", "shl",  "shr"};
-        return std::string(names[static_cast<int>(kind)]) + "/w" + std::to_string(width) + "/a" +
-               std::to_string(amountWidth);
+        const char* const names[] = {"and", "or", "xor", "and3", "or3", "xor3", "inv",
+                                     "id",  "eq", "ite", "add",  "mul", "shl",  "shr"};
+        return names[static_cast<int>(kind)] + ("/w" + std::to_string(width)) + "/a" + std::to_string(amountWidth);
     }
 
     // Builds the module over variables 0 .. nVars()-1 and registers it; the
@@ -165,22 +163,19 @@ struct Operation {
                 getDataShift(s, a, amount, o, kind == Kind::Shl);
                 break;
             }
-            default: registerThreeInputGate(s); break;
+            default: {  // a three-input gate: out x3, inputs x0 .. x2
+                while (s.nVars() < 4) s.newVar(true, true);
+                const unsigned int id = static_cast<unsigned int>(s.nModules++);
+                const std::vector<unsigned int> layout{3, 0, 1, 2};
+                Module* m = kind == Kind::And3  ? static_cast<Module*>(new AndGate(id, 3, layout))
+                            : kind == Kind::Or3 ? static_cast<Module*>(new OrGate(id, 3, layout))
+                                                : static_cast<Module*>(new XorGate(id, 3, layout));
+                for (unsigned int v : layout) s.moduleWatches[v].push_back(m);
+                s.modules.push_back(m);
+                Module::backtrackFlags.push(-1);
+                s.prioModules[3].push_back(static_cast<int>(id));
+            }
         }
-    }
-
-private:
-    void registerThreeInputGate(Solver& s) const {
-        while (s.nVars() < 4) s.newVar(true, true);
-        const unsigned int id = static_cast<unsigned int>(s.nModules++);
-        const std::vector<unsigned int> layout{3, 0, 1, 2};
-        Module* m = kind == Kind::And3 ? static_cast<Module*>(new AndGate(id, 3, layout))
-                    : kind == Kind::Or3 ? static_cast<Module*>(new OrGate(id, 3, layout))
-                                        : static_cast<Module*>(new XorGate(id, 3, layout));
-        for (unsigned int v : layout) s.moduleWatches[v].push_back(m);
-        s.modules.push_back(m);
-        Module::backtrackFlags.push(-1);
-        s.prioModules[3].push_back(static_cast<int>(id));
     }
 };
 

@@ -1,7 +1,8 @@
 // Randomized protocol check of every module kind at small widths: a real
 // solver with the module registered is driven through random decisions,
-// module decisions, propagation and backtracking. After every step: reasons
-// start with the implied literal and have all other literals false; reasons
+// module decisions, propagation and backtracking. After every step: implied
+// bits sit on the trail at the current level with the module's reason, which
+// starts with the implied literal and has all other literals false; reasons
 // and conflicts are consequences of the operation (checked against all its
 // models); full assignments are accepted exactly when they satisfy it; and
 // after every backtrack the module matches a fresh one given the same
@@ -145,6 +146,7 @@ private:
         Clause* confl = s().propagate();
         for (int i = start; i < s().trail.size(); i++) checkImplication(s().trail[i]);
         if (confl != nullptr) {
+            EXPECT_EQ(confl, s().moduleConflCls) << "a module conflict is handed back as it was made";
             const std::vector<Lit> clause = litsOf(confl);
             for (Lit p : clause) EXPECT_EQ(l_False, s().value(p)) << "conflict literal not false";
             EXPECT_TRUE(followsFromOperation(clause)) << "conflict is not a consequence";
@@ -161,6 +163,8 @@ private:
         if (rec.empty()) return;
         EXPECT_EQ(static_cast<int>(m->id), rec.moduleId);
         EXPECT_EQ(-s().decisionLevel(), rec.negLevel);
+        EXPECT_EQ(s().decisionLevel(), s().level[var(p)]);
+        EXPECT_EQ(rec.reason, s().reason[var(p)]) << "the trail does not hold the module's reason";
         const std::vector<Lit> reason = litsOf(rec.reason);
         ASSERT_FALSE(reason.empty());
         EXPECT_EQ(p, reason[0]) << "reason does not start with the implied literal";

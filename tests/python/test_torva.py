@@ -1,6 +1,7 @@
 # Tests of the Python module torva: its operators against Python integer
-# arithmetic at every width from 1 to 70, scopes, assumptions, cores,
-# limits, misuse, threads and the interpreter lock.
+# arithmetic at every width from 1 to 70, values of any size, what terms
+# tell, misuse, a session of scopes, assumptions and cores, limits, threads
+# and the interpreter lock.
 import random
 import sys
 import threading
@@ -129,23 +130,19 @@ def test_values_of_any_size_round_trip():
     assert int(s.model()[x + 1]) == big and int(s.value(x)) == big - 1
 
 
-def test_terms_have_kind_sort_text_and_identity():
+def test_terms_have_kind_sort_indices_and_identity():
     s = torva.Solver()
-    x, y = s.bv_const("x", 8), s.bv_const("y", 8)
-    b = s.bool_const("b")
+    x, y, b = s.bv_const("x", 8), s.bv_const("y", 8), s.bool_const("b")
     t = x + y
-    assert t.kind == torva.Kind.BV_ADD and x.kind == torva.Kind.VARIABLE
-    assert s.bv_val(3, 8).kind == torva.Kind.CONSTANT
-    assert str(x) == "x" and str(t) == "(bvadd x y)"
-    assert str(x.sort) == "(_ BitVec 8)" and b.sort.is_bool() and x.sort == s.bv_sort(8)
+    assert t.kind == torva.Kind.BV_ADD and x.kind == torva.Kind.VARIABLE and s.bv_val(3, 8).kind == torva.Kind.CONSTANT
+    assert str(t) == "(bvadd x y)" and b.sort.is_bool() and x.sort == s.bv_sort(8)
     assert torva.Extract(5, 2, x).indices == [5, 2]
     assert [c.eq(x) for c in t.children] == [True, False]
     assert t.same_as(x + y) and not t.eq(y + x)
     table = {x: "x", t: "sum"}
     assert table[t.children[0]] == "x" and table[x + y] == "sum"
     assert (b & True).kind == torva.Kind.AND and (~b).kind == torva.Kind.NOT
-    assert (b == False).kind == torva.Kind.EQUAL  # noqa: E712
-    assert torva.And(b).eq(b)
+    assert (b == False).kind == torva.Kind.EQUAL and torva.And(b).eq(b)  # noqa: E712
     assert (x == None) is False  # noqa: E711
 
 
@@ -158,28 +155,16 @@ def assert_usable(s):
     s.pop()
 
 
-# Each misuse: the error it raises, from a solver s with the terms x of 8
-# bits and w of 16, and another solver o.
+# Each misuse the module itself finds or maps, with the error it raises, from
+# a solver s with the terms x of 8 bits and w of 16, and another solver o.
+# The C++ side's own refusals are Interface.MisuseIsAnError's.
 MISUSES = {
-    "foreign assertion": (torva.TorvaError, lambda s, o, x, w: s.add(o.bv_const("f", 8) == 1)),
     "foreign operand": (torva.TorvaError, lambda s, o, x, w: x + o.bv_const("f", 8)),
-    "foreign assumption": (torva.TorvaError, lambda s, o, x, w: s.check(o.bool_const("a"))),
-    "widths differ": (torva.TorvaError, lambda s, o, x, w: x + w),
     "widths differ in ==": (torva.TorvaError, lambda s, o, x, w: x == w),
-    "extract beyond the width": (torva.TorvaError, lambda s, o, x, w: torva.Extract(8, 0, x)),
-    "extract reversed": (torva.TorvaError, lambda s, o, x, w: torva.Extract(2, 3, x)),
     "extract by mk_term": (torva.TorvaError, lambda s, o, x, w: s.mk_term(torva.Kind.BV_EXTRACT, [x], [9, 0])),
-    "bit vector asserted": (torva.TorvaError, lambda s, o, x, w: s.add(x)),
     "model before a check": (torva.TorvaError, lambda s, o, x, w: s.model()),
-    "pop at the base level": (torva.TorvaError, lambda s, o, x, w: s.pop()),
-    "width 0": (torva.TorvaError, lambda s, o, x, w: s.bv_sort(0)),
     "value too big": (torva.TorvaError, lambda s, o, x, w: s.bv_val(256, 8)),
     "value too small": (torva.TorvaError, lambda s, o, x, w: s.bv_val(-129, 8)),
-    "value too wide for 1 bit": (torva.TorvaError, lambda s, o, x, w: s.bv_val(2, 1)),
-    "unknown option": (torva.TorvaError, lambda s, o, x, w: s.set_option("no-such-option", 1)),
-    "unknown option read": (torva.TorvaError, lambda s, o, x, w: s.get_option("no-such-option")),
-    "no Boolean value": (torva.TorvaError, lambda s, o, x, w: s.set_option("produce-unsat-cores", "maybe")),
-    "unknown preset": (torva.TorvaError, lambda s, o, x, w: s.set_option("preset", "nonsense")),
     "option value of no type": (TypeError, lambda s, o, x, w: s.set_option("simplify", [True])),
     "truth of an equation": (TypeError, lambda s, o, x, w: bool(x == s.bv_const("y", 8))),
     "ordering by <": (TypeError, lambda s, o, x, w: x < x),
@@ -247,11 +232,11 @@ def test_session_of_scopes_assumptions_and_cores():
     assert isinstance(stats["last check seconds"], float)
 
 
-def factoring_solver(product, width):
-    """x * y == product for x, y > 1 of `width` bits each."""
+def factoring_solver(product):
+    """x * y == product for x, y > 1 of 24 bits each."""
     s = torva.Solver()
-    x, y = s.bv_const("x", width), s.bv_const("y", width)
-    s.add(torva.ZeroExt(width, x) * torva.ZeroExt(width, y) == product, torva.ugt(x, 1), torva.ugt(y, 1))
+    x, y = s.bv_const("x", 24), s.bv_const("y", 24)
+    s.add(torva.ZeroExt(24, x) * torva.ZeroExt(24, y) == product, torva.ugt(x, 1), torva.ugt(y, 1))
     return s, x, y
 
 
@@ -262,14 +247,14 @@ HARD_PRIME = 70368744177679
 
 
 def test_limits_and_terminate_callbacks_stop_a_hard_check(monkeypatch):
-    s, x, y = factoring_solver(P * Q, 24)
+    s, x, y = factoring_solver(P * Q)
     s.set_conflict_limit(1)
     assert s.check() == UNKNOWN and s.reason_unknown() == "resourceout"
     s.set_conflict_limit(0)
     assert s.check() == SAT
     assert sorted([int(s.model()[x]), int(s.model()[y])]) == [Q, P]
 
-    s, _, _ = factoring_solver(HARD_PRIME, 24)
+    s, _, _ = factoring_solver(HARD_PRIME)
     s.set_time_limit(0.2)
     started = time.monotonic()
     assert s.check() == UNKNOWN
@@ -307,7 +292,7 @@ def test_limits_and_terminate_callbacks_stop_a_hard_check(monkeypatch):
 
 def test_check_releases_the_interpreter_and_keeps_its_solver_busy():
     # Another solver answers while the first one's check runs in a thread.
-    s, _, _ = factoring_solver(HARD_PRIME, 24)
+    s, _, _ = factoring_solver(HARD_PRIME)
     s.set_time_limit(1.5)
     started = threading.Event()
     answer = []

@@ -143,24 +143,6 @@ TEST(OracleSelfCheck, RejectsWrongAnswers) {
     EXPECT_FALSE(checkAnswer(small, sat, 1).ok);
 }
 
-// An assertion of false ends the run while parsing with exit status 20; the
-// forked run reports it as an unsatisfiable answer.
-TEST(OracleSelfCheck, UnsatisfiableWhileParsing) {
-    Generated g;
-    g.bench.name = "parse_unsat";
-    g.bench.decls = {{"x", 4, false}};
-    Node f;
-    f.op = Op::False;
-    g.bench.assertions.push_back({g.bench.add(f), false});
-    g.bench.expect = Expect::Unsat;
-    std::string dir = makeWorkDir("oracle");
-    RunResult r = runInChild(g.bench, ToClauses(), dir, 60);
-    rmdir(dir.c_str());
-    EXPECT_EQ(r.verdict, Verdict::Unsat) << r.failure << r.log;
-    EXPECT_TRUE(r.decidedWhileParsing);
-    EXPECT_TRUE(checkAnswer(g, r, 0).ok);
-}
-
 // The response check of scripts refuses wrong answers, models that break an
 // assertion, values of the wrong sort, missing declarations, error
 // responses, a wrong exit status and a crash.

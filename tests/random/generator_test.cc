@@ -1,12 +1,16 @@
-// The generator's promises, on which the campaigns' verdicts rest: small
-// instances stay narrow enough to enumerate, with a balanced mix of answers;
-// planted values satisfy every assertion; every identity law is valid
-// (exhaustively where narrow, else on many random assignments); quotients by
-// zero occur; the graph-only operators appear exactly when asked for.
+// The generator's and the SMT-LIB 2 writer's promises, on which the
+// campaigns' verdicts rest: small instances stay narrow enough to enumerate,
+// with a balanced mix of answers; planted values satisfy every assertion;
+// every identity law is valid (exhaustively where narrow, else on many
+// random assignments); quotients by zero occur; the graph-only operators
+// appear exactly when asked for; benchmarks and scripts are functions of the
+// seed, and the scripts use every construct of the writer.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 
-#include "random/generator.h"
+#include "random/graph_oracle.h"
 #include "random/prng.h"
 
 namespace torva_random {
@@ -85,6 +89,28 @@ TEST(Generator, EveryLawIsValid) {
                 ASSERT_FALSE(ev.satisfies(randomAssignment(g.bench, rng))) << "law " << law << "\n" << g.bench.text();
         }
     }
+}
+
+// The graph campaigns decide these scripts and check every response.
+TEST(Smt2Writer, ScriptsAreFunctionsOfTheSeedAndUseEveryConstruct) {
+    std::map<std::string, int> features;
+    for (const char* f : {"(check-sat-assuming", "(push", "(pop", "(define-fun fun", "(define-fun assertion", "(let ((",
+                          ") (", "|", "#x", "(_ bv", "(=> ", ":named", "(get-value", "(get-model)", "rotate_left",
+                          "rotate_right", "bvsmod", "(_ repeat", "bvashr", "(distinct", "(let ((amount",
+                          "(declare-fun", "(exit)"})
+        features[f] = 0;
+    std::set<std::string> texts;
+    for (uint64_t seed = 0; seed < 240; seed++) {
+        GenSettings settings = graphSettingsFor(static_cast<Shape>(seed % 3), ToClauses(), seed);
+        Generated g = generate(seed, settings);
+        ASSERT_EQ(g.bench.text(), generate(seed, settings).bench.text()) << "benchmark not a function of the seed";
+        Smt2Script script = writeSmt2(g, seed);
+        ASSERT_EQ(script.text, writeSmt2(g, seed).text) << "script not a function of the seed";
+        texts.insert(g.bench.text());
+        for (auto& [text, count] : features) count += script.text.find(text) != std::string::npos;
+    }
+    EXPECT_GT(texts.size(), 230u) << "the seed hardly matters";
+    for (const auto& [text, count] : features) EXPECT_GE(count, 3) << "the writer hardly writes " << text;
 }
 
 }  // namespace

@@ -317,8 +317,7 @@ std::vector<Assignment> satisfyingAssignments(const TermStore& s, const std::vec
 
 std::string modelText(const TermStore& s, const Model& model) {
     std::string out;
-    for (const auto& [v, value] : model.values)
-        out += " " + s.name(v) + " = " + torva::terms::formatValue(s.sort(v), value);
+    for (const auto& [v, value] : model.values) out += " " + s.name(v) + " = " + formatValue(s.sort(v), value);
     return out.empty() ? " (empty)" : out;
 }
 
@@ -382,13 +381,6 @@ const Switch kSwitches[] = {
     {"WithoutUnconstrained", &SimplifySettings::unconstrained, nullptr},
 };
 
-SimplifySettings settingsOf(const Switch& off) {
-    SimplifySettings settings;
-    if (off.field) settings.*off.field = false;
-    if (off.rewriteField) settings.rewrite.*off.rewriteField = false;
-    return settings;
-}
-
 struct Totals {
     uint64_t sat = 0, unsat = 0, split = 0, substituted = 0, propagated = 0, unconstrained = 0;
 
@@ -425,7 +417,9 @@ class RandomLists : public testing::TestWithParam<size_t> {};
 
 TEST_P(RandomLists, AgreeWithBruteForceAndCompleteTheirModels) {
     const Switch& off = kSwitches[GetParam()];
-    SimplifySettings settings = settingsOf(off);
+    SimplifySettings settings;
+    if (off.field) settings.*off.field = false;
+    if (off.rewriteField) settings.rewrite.*off.rewriteField = false;
     Totals totals;
     int failures = 0;
     for (uint64_t seed = 0; seed < kInstancesPerSwitch; seed++) {
@@ -495,9 +489,6 @@ TEST_F(Passes, ADefinitionCycleKeepsOneOfItsDefinitions) {
     std::vector<TermId> rest = simplified({eq(x, mk(K::BvAnd, {y, c(3)})), eq(mk(K::BvOr, {x, c(4)}), y)}, settings);
     EXPECT_EQ(stats.substituted, 1u);
     EXPECT_NE(mentions(s, rest, x), mentions(s, rest, y));
-    // x = y + 1, y = x + 7 (consistent) and x = y + 1, y = x + 1 (not).
-    EXPECT_TRUE(simplified({eq(x, mk(K::BvAdd, {y, c(1)})), eq(y, mk(K::BvAdd, {x, c(7)}))}, settings).empty());
-    EXPECT_EQ(simplified({eq(x, mk(K::BvAdd, {y, c(1)})), eq(y, mk(K::BvAdd, {x, c(1)}))}, settings), contradiction);
     // A ring through three variables, non-linear.
     rest = simplified({eq(x, mk(K::BvMul, {y, y})), eq(y, mk(K::BvXor, {z, c(5)})), eq(z, mk(K::BvLshr, {x, c(1)}))},
                       settings);
@@ -536,16 +527,6 @@ TEST_F(Passes, ASumOverAVariableOccurringOnceLeavesNoAdder) {
         EXPECT_FALSE(mentions(s, rest, y));
         EXPECT_GE(stats.unconstrained, 1u);
     }
-}
-
-TEST_F(Passes, NodeCountsAreThoseBeforeAndAfter) {
-    TermId shared = mk(K::BvAdd, {x, y});
-    std::vector<TermId> input{mk(K::BvUlt, {shared, z}), eq(mk(K::BvXor, {shared, shared}), z), p};
-    std::vector<TermId> rest = simplified(input, SimplifySettings{});
-    EXPECT_EQ(stats.nodesBefore, torva::simplify::dagSize(s, input));
-    EXPECT_EQ(stats.nodesAfter, torva::simplify::dagSize(s, rest));
-    EXPECT_LT(stats.nodesAfter, stats.nodesBefore);
-    EXPECT_GE(stats.rounds, 1u);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The solver side of the module protocol, driven by the exactly-one test
-// module: implications enqueued with their reasons, a conflict returned after
-// implications of the same call, reasons freed on backtracking, the lowest
-// backtrack level kept, module-first decisions, module reasons minimised, and
-// a module conflict noticed only after later assignments.
+// module: reasons freed on backtracking, the lowest backtrack level kept,
+// module-first decisions, module reasons minimised, and a module conflict
+// noticed only after later assignments. Implications and conflicts on the
+// trail are checked on every real module by the modules' random walks.
 #include <gtest/gtest.h>
 
 #include "support/cnf_helpers.h"
@@ -19,45 +19,6 @@ Clause* decide(Solver& s, std::initializer_list<Lit> levels) {
         confl = s.propagate();
     }
     return confl;
-}
-
-TEST(ModuleProtocol, ImplicationsGoOnTheTrailWithTheModulesReasons) {
-    Solver s(10);
-    ExactlyOne::attach(s, {0, 1, 2, 3}, 5);
-    ASSERT_EQ(decide(s, {Lit(2)}), nullptr);
-    for (int v : {0, 1, 3}) {
-        EXPECT_EQ(s.value(v), l_False);
-        EXPECT_EQ(s.level[v], 1);
-        const ModuleImplication& rec = Module::conflictGraph[v];
-        ASSERT_FALSE(rec.empty());
-        EXPECT_EQ(rec.negLevel, -1);
-        EXPECT_EQ(rec.moduleId, 0);
-        EXPECT_EQ(s.reason[v], rec.reason);
-        EXPECT_EQ((*rec.reason)[0], Lit(v, true));
-        EXPECT_EQ((*rec.reason)[1], Lit(2, true));
-    }
-    EXPECT_EQ(s.nAssigns(), 4);
-    deleteModules(s);
-}
-
-TEST(ModuleProtocol, AConflictComesAfterTheSameCallsImplications) {
-    Solver s(10);
-    ExactlyOne::attach(s, {0, 1, 2, 3}, 5);
-    s.newDecisionLevel();
-    s.uncheckedEnqueue(Lit(0));
-    s.uncheckedEnqueue(Lit(3));
-    Clause* confl = s.propagate();
-    ASSERT_NE(confl, nullptr);
-    EXPECT_EQ(confl, s.moduleConflCls);
-    // Bits 1 and 2 were implied false before bit 3 was found true.
-    EXPECT_EQ(s.value(1), l_False);
-    EXPECT_EQ(s.value(2), l_False);
-    EXPECT_EQ(s.nAssigns(), 4);
-    ASSERT_EQ(confl->size(), 2);
-    for (int i = 0; i < confl->size(); i++) EXPECT_EQ(s.value((*confl)[i]), l_False);
-    std::free(s.moduleConflCls);
-    s.moduleConflCls = nullptr;
-    deleteModules(s);
 }
 
 TEST(ModuleProtocol, BacktrackingFreesReasonsAndKeepsTheLowestLevel) {

@@ -1,7 +1,8 @@
-// Sort rules of construction: a table of well-sorted applications with their
-// result sorts and of ill-sorted ones with the message they must give (wrong
-// widths and counts, extract out of range, widths overflowing near
-// kMaxWidth), and the range checks of constants and variables.
+// Sort rules of construction: well-sorted applications get their result
+// sorts, and ill-sorted ones the exact message of their fault (one row per
+// check: wrong sorts, widths and counts, extract out of range, widths
+// overflowing kMaxWidth or 32 bits); constants and variables must fit
+// their sorts; misuse of the interface is refused.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -16,44 +17,29 @@ namespace {
 
 using K = Kind;
 
-// The operands the cases name: 2^29 and 2^29 - 1 wide ones meet kMaxWidth.
-std::map<std::string, TermId> operands(TermStore& s) {
-    return {{"b", s.mkVar(kBool, "b")},        {"x1", s.mkVar(1, "x1")},         {"x4", s.mkVar(4, "x4")},
-            {"y4", s.mkVar(4, "y4")},          {"x8", s.mkVar(8, "x8")},         {"half", s.mkVar(1u << 29, "half")},
-            {"hl", s.mkVar((1u << 29) - 1, "hl")}, {"widest", s.mkVar(kMaxWidth, "widest")}};
-}
-
 struct Case {
     Kind kind;
     std::vector<std::string> args;
     std::vector<uint32_t> indices;
-    int64_t sort;         // expected result sort, or -1 for a SortError
-    const char* message;  // the error's text
+    int64_t sort;         // expected result sort, or kFails for a SortError
+    const char* message;  // the start of the error's text
 };
 
 constexpr int64_t kFails = -1;
 constexpr uint32_t kWidest = kMaxWidth;
 
+// "half" and "hl" are 2^29 and 2^29 - 1 wide: together they meet kMaxWidth.
 const Case kCases[] = {
-    {K::Not, {"b"}, {}, kBool, ""}, {K::And, {"b", "b", "b"}, {}, kBool, ""},
-    {K::Implies, {"b", "b"}, {}, kBool, ""}, {K::Xor, {"b", "b", "b", "b"}, {}, kBool, ""},
-    {K::Equal, {"x4", "y4", "x4"}, {}, kBool, ""}, {K::Equal, {"b", "b"}, {}, kBool, ""},
-    {K::Distinct, {"x8", "x8"}, {}, kBool, ""}, {K::Ite, {"b", "x4", "y4"}, {}, 4, ""},
-    {K::Ite, {"b", "b", "b"}, {}, kBool, ""}, {K::Concat, {"x4", "x8"}, {}, 12, ""},
-    {K::Concat, {"x1", "x4", "x8"}, {}, 13, ""}, {K::Concat, {"half", "hl"}, {}, kWidest, ""},
-    {K::Extract, {"x4"}, {3, 0}, 4, ""}, {K::Extract, {"x4"}, {2, 2}, 1, ""},
-    {K::Extract, {"widest"}, {kWidest - 1, 0}, kWidest, ""}, {K::Repeat, {"x4"}, {3}, 12, ""},
-    {K::Repeat, {"hl"}, {2}, kWidest - 1, ""}, {K::ZeroExtend, {"x4"}, {0}, 4, ""},
-    {K::ZeroExtend, {"widest"}, {0}, kWidest, ""}, {K::SignExtend, {"x4"}, {4}, 8, ""},
-    {K::SignExtend, {"x1"}, {kWidest - 1}, kWidest, ""}, {K::RotateLeft, {"x4"}, {100}, 4, ""},
-    {K::RotateRight, {"x8"}, {UINT32_MAX}, 8, ""}, {K::BvNot, {"x4"}, {}, 4, ""},
-    {K::BvNeg, {"x8"}, {}, 8, ""}, {K::BvAdd, {"x4", "y4", "x4"}, {}, 4, ""},
-    {K::BvSub, {"x4", "y4", "x4", "x4"}, {}, 4, ""}, {K::BvXnor, {"x4", "y4"}, {}, 4, ""},
-    {K::BvComp, {"x4", "y4"}, {}, 1, ""}, {K::BvSmod, {"x8", "x8"}, {}, 8, ""},
-    {K::BvAshr, {"x4", "y4"}, {}, 4, ""}, {K::BvUlt, {"x4", "y4"}, {}, kBool, ""},
+    {K::And, {"b", "b", "b"}, {}, kBool, ""}, {K::Equal, {"x4", "y4", "x4"}, {}, kBool, ""},
+    {K::Distinct, {"b", "b"}, {}, kBool, ""}, {K::Ite, {"b", "x4", "y4"}, {}, 4, ""},
+    {K::Ite, {"b", "b", "b"}, {}, kBool, ""}, {K::Concat, {"x1", "x4", "x8"}, {}, 13, ""},
+    {K::Concat, {"half", "hl"}, {}, kWidest, ""}, {K::Extract, {"x4"}, {2, 2}, 1, ""},
+    {K::Extract, {"widest"}, {kWidest - 1, 0}, kWidest, ""}, {K::Repeat, {"hl"}, {2}, kWidest - 1, ""},
+    {K::ZeroExtend, {"widest"}, {0}, kWidest, ""}, {K::SignExtend, {"x1"}, {kWidest - 1}, kWidest, ""},
+    {K::RotateRight, {"x8"}, {UINT32_MAX}, 8, ""}, {K::BvNeg, {"x8"}, {}, 8, ""},
+    {K::BvSub, {"x4", "y4", "x4", "x4"}, {}, 4, ""}, {K::BvComp, {"x4", "y4"}, {}, 1, ""},
     {K::BvSge, {"x1", "x1"}, {}, kBool, ""},
 
-    {K::Not, {"x4"}, {}, kFails, "not expects Boolean operands, got (_ BitVec 4)"},
     {K::Or, {"b", "x1"}, {}, kFails, "or expects Boolean operands, got (_ BitVec 1)"},
     {K::And, {"b"}, {}, kFails, "and expects at least 2 operands, got 1"},
     {K::Not, {"b", "b"}, {}, kFails, "not expects 1 operand, got 2"},
@@ -64,37 +50,33 @@ const Case kCases[] = {
     {K::Ite, {"b", "x4", "x8"}, {}, kFails, "ite expects branches of one sort, got (_ BitVec 4) and (_ BitVec 8)"},
     {K::Concat, {"b", "x4"}, {}, kFails, "concat expects bit-vector operands, got Bool"},
     {K::Concat, {"widest", "x1"}, {}, kFails, "concat result width 1073741824 exceeds the maximum width 1073741823"},
-    {K::Concat, {"half", "half"}, {}, kFails, "concat result width 1073741824 exceeds the maximum width"},
-    {K::Concat, {"x4"}, {}, kFails, "concat expects at least 2 operands, got 1"},
     {K::Extract, {"x4"}, {4, 0}, kFails, "extract index 4 is out of range for a bit-vector of width 4"},
     {K::Extract, {"x4"}, {1, 2}, kFails, "extract expects its first index at least its second, got 1 and 2"},
     {K::Extract, {"x4"}, {3}, kFails, "extract expects 2 indices, got 1"},
     {K::Extract, {"b"}, {0, 0}, kFails, "extract expects bit-vector operands, got Bool"},
     {K::Repeat, {"x4"}, {0}, kFails, "repeat expects a count of at least 1, got 0"},
     {K::Repeat, {"x4"}, {}, kFails, "repeat expects 1 index, got 0"},
-    {K::Repeat, {"half"}, {2}, kFails, "repeat result width 1073741824 exceeds the maximum width"},
     {K::Repeat, {"x4"}, {UINT32_MAX}, kFails, "repeat result width 17179869180 exceeds the maximum width"},
     {K::ZeroExtend, {"widest"}, {1}, kFails, "zero_extend result width 1073741824 exceeds the maximum width"},
     {K::SignExtend, {"x1"}, {UINT32_MAX}, kFails, "sign_extend result width 4294967296 exceeds the maximum"},
     {K::RotateLeft, {"b"}, {1}, kFails, "rotate_left expects bit-vector operands, got Bool"},
     {K::BvAdd, {"x4", "y4"}, {1}, kFails, "bvadd takes no indices, got 1"},
-    {K::BvAdd, {"x4", "x8"}, {}, kFails, "bvadd expects operands of equal width, got 4 and 8"},
     {K::BvMul, {"x4", "y4", "x8"}, {}, kFails, "bvmul expects operands of equal width, got 4 and 8"},
     {K::BvAnd, {"b", "b"}, {}, kFails, "bvand expects bit-vector operands, got Bool"},
     {K::BvNand, {"x4", "y4", "x4"}, {}, kFails, "bvnand expects 2 operands, got 3"},
-    {K::BvUdiv, {"x4"}, {}, kFails, "bvudiv expects 2 operands, got 1"},
-    {K::BvShl, {"x8", "x4"}, {}, kFails, "bvshl expects operands of equal width, got 8 and 4"},
     {K::BvComp, {"x4", "x8"}, {}, kFails, "bvcomp expects operands of equal width, got 4 and 8"},
-    {K::BvUlt, {"x4", "y4", "x4"}, {}, kFails, "bvult expects 2 operands, got 3"},
     {K::BvSle, {"b", "b"}, {}, kFails, "bvsle expects bit-vector operands, got Bool"},
-    {K::BvNeg, {"x4", "x4"}, {}, kFails, "bvneg expects 1 operand, got 2"},
 };
 
 }  // namespace
 
 TEST(SortCheck, ApplicationsGetTheirSortOrAnExactError) {
     TermStore store;
-    std::map<std::string, TermId> named = operands(store);
+    const std::map<std::string, TermId> named = {
+        {"b", store.mkVar(kBool, "b")},   {"x1", store.mkVar(1, "x1")},
+        {"x4", store.mkVar(4, "x4")},     {"y4", store.mkVar(4, "y4")},
+        {"x8", store.mkVar(8, "x8")},     {"half", store.mkVar(1u << 29, "half")},
+        {"hl", store.mkVar((1u << 29) - 1, "hl")}, {"widest", store.mkVar(kMaxWidth, "widest")}};
     for (const Case& c : kCases) {
         std::vector<TermId> args;
         std::string shown = kindName(c.kind);
@@ -116,7 +98,6 @@ TEST(SortCheck, ApplicationsGetTheirSortOrAnExactError) {
         }
         TermId t = store.mk(c.kind, args, c.indices);
         EXPECT_EQ(store.sort(t), static_cast<Sort>(c.sort));
-        EXPECT_EQ(store.kind(t), c.kind);
         EXPECT_EQ(std::vector<TermId>(store.args(t), store.args(t) + store.numArgs(t)), args);
         std::vector<uint32_t> indices;
         for (uint32_t i = 0; i < store.numIndices(t); i++) indices.push_back(store.index(t, i));
@@ -132,10 +113,8 @@ TEST(SortCheck, ConstantsAndVariablesMustFitTheirSort) {
         mpz_class value;
         const char* message;  // "" when accepted
     } cases[] = {
-        {kBool, 0, ""}, {kBool, 1, ""}, {1, 1, ""}, {4, 15, ""}, {64, two64 - 1, ""}, {kMaxWidth, 0, ""},
+        {kBool, 1, ""}, {4, 15, ""}, {64, two64 - 1, ""}, {kMaxWidth, 0, ""},
         {kBool, 2, "a Boolean constant must be 0 or 1, got 2"},
-        {kBool, -1, "a Boolean constant must be 0 or 1, got -1"},
-        {1, 2, "the constant 2 does not fit in (_ BitVec 1)"},
         {4, 16, "the constant 16 does not fit in (_ BitVec 4)"},
         {4, -1, "the constant -1 does not fit in (_ BitVec 4)"},
         {64, two64, "the constant 18446744073709551616 does not fit in (_ BitVec 64)"},
@@ -157,7 +136,6 @@ TEST(SortCheck, ConstantsAndVariablesMustFitTheirSort) {
         EXPECT_EQ(store.kind(t), K::Const);
         EXPECT_EQ(store.sort(t), c.sort);
         EXPECT_EQ(store.value(t), c.value);
-        EXPECT_EQ(store.numArgs(t) + store.numIndices(t), 0u);
     }
     EXPECT_EQ(store.sort(store.mkVar(kMaxWidth, "w")), kMaxWidth);
     EXPECT_THROW(store.mkVar(kMaxWidth + 1, "w"), SortError);
@@ -174,7 +152,5 @@ TEST(SortCheck, MisuseOfTheInterfaceIsRefused) {
     EXPECT_THROW(store.name(store.mkBool(true)), std::invalid_argument);
     EXPECT_THROW(store.index(x, 0), std::out_of_range);
     EXPECT_THROW(store.kind(99), std::out_of_range);
-    EXPECT_THROW(store.sort(99), std::out_of_range);
-    EXPECT_THROW(store.numArgs(99), std::out_of_range);
     EXPECT_EQ(store.size(), 2u);
 }

@@ -7,13 +7,18 @@
 // result and must hold everywhere; a second claims a wrong result and must
 // fail everywhere. Spellings are tried as written and in upper case (the
 // basic reader reads operators in any letter case).
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <functional>
 #include <sstream>
+#include <string>
 #include <tuple>
+#include <vector>
 
-#include "extended_harness.h"
+#include "frontend/extended/benchmark.h"
+#include "terms/evaluator.h"
 
 namespace {
 using Values = std::vector<uint64_t>;
@@ -60,12 +65,16 @@ void expectClaims(const Row& row, const std::string& head) {
         if (i == v.size()) break;
     }
     for (int holds : {1, 0}) {
-        auto parsed = extended_test::parse("(benchmark ops " + (holds ? right : wrong) + ")");
-        ASSERT_TRUE(parsed->ok) << head << ": " << parsed->error;
-        ASSERT_EQ(parsed->benchmark.assertions.size(), count) << head;
-        torva::terms::Evaluator evaluator(parsed->store);
-        for (size_t i = 0; i < parsed->benchmark.assertions.size(); ++i)
-            EXPECT_EQ(evaluator.value(parsed->benchmark.assertions[i]), holds) << head << ", claim " << i;
+        const std::string text = "(benchmark ops " + (holds ? right : wrong) + ")";
+        torva::terms::TermStore store;
+        torva::extended::Benchmark parsed;
+        std::string error;
+        ASSERT_TRUE(torva::extended::parseBenchmark(text.data(), text.size(), "ops.smt", store, parsed, error))
+            << head << ": " << error;
+        ASSERT_EQ(parsed.assertions.size(), count) << head;
+        torva::terms::Evaluator evaluator(store);
+        for (size_t i = 0; i < parsed.assertions.size(); ++i)
+            EXPECT_EQ(evaluator.value(parsed.assertions[i]), holds) << head << ", claim " << i;
     }
 }
 

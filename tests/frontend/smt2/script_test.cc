@@ -1,20 +1,300 @@
-// Malformed scripts: each ends with exactly one (error "LINE:COL: message")
-// line at the right position and exit status 1, after the responses of the
-// commands before it; a script cut at any byte never crashes and fails
-// exactly when the cut falls inside a command. Under continued execution
-// every error is answered and the session goes on, and after a failed
-// command that would have changed the assertions sat is answered unknown.
+// The SMT-LIB 2 script reader against torva-fuzz's check function, which
+// decides every query by enumerating all assignments (so every answer is
+// independently right): the exact responses and exit status of every
+// command; terms at their edges (operators and the writer's constructs are
+// read against a reference evaluator by the campaigns of tests/random);
+// reading from a pipe in pieces of any size; one error line at the right
+// position for each malformed script and every cut of a sample; continued
+// execution, where sat after a failed change is answered unknown; and the
+// symbol table under release in stack order.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
-#include "script_harness.h"
+#include "frontend/smt2/script.h"
+#include "frontend/smt2/symbols.h"
+#include "sessions/enumeration.h"
+#include "terms/model.h"
+#include "terms/term_store.h"
 
 namespace torva::smt2::testing {
 namespace {
+
+using torva_sessions::enumerate;
+using torva_sessions::runContinued;
+using torva_sessions::ScriptRun;
+
+ScriptRun runFromFd(int fd) {
+    std::FILE* out = std::tmpfile();
+    int status = runScript(fd, enumerate, out);
+    ScriptRun run{torva_sessions::readAll(out), status};
+    std::fclose(out);
+    return run;
+}
+
+ScriptRun runScriptText(const std::string& script) {
+    std::FILE* in = std::tmpfile();
+    std::fwrite(script.data(), 1, script.size(), in);
+    std::fflush(in);
+    std::rewind(in);
+    ScriptRun run = runFromFd(fileno(in));
+    std::fclose(in);
+    return run;
+}
+
+// The script written into a pipe in pieces of at most `piece` bytes by
+// another thread, which stops when the reader closes its end.
+ScriptRun runScriptThroughPipe(const std::string& script, size_t piece) {
+    std::signal(SIGPIPE, SIG_IGN);
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    std::thread writer([&] {
+        for (size_t at = 0; at < script.size();) {
+            ssize_t n = write(fds[1], script.data() + at, std::min(piece, script.size() - at));
+            if (n <= 0) break;
+            at += static_cast<size_t>(n);
+        }
+        close(fds[1]);
+    });
+    ScriptRun run = runFromFd(fds[0]);
+    close(fds[0]);
+    writer.join();
+    return run;
+}
+
+// The output with the engine's part of :all-statistics (from :conflicts
+// on: search counters, SAT sizes, terms, memory) cut out.
+std::string withoutEngineStatistics(std::string output) {
+    for (size_t at = output.find(" :conflicts "); at != std::string::npos; at = output.find(" :conflicts ", at))
+        output.erase(at, output.find("))", at) - at);
+    return output;
+}
+
+std::string repeated(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; i++) out += s;
+    return out;
+}
+
+TEST(Scripts, ResponsesAndExitStatus) {
+    const int depth = 1000001;
+    // Name, script, output, exit status.
+    const std::tuple<const char*, std::string, std::string, int> cases[] = {
+        {"print-success answers every command without other output",
+         "(set-option :print-success true)(set-logic ALL)(set-info :status sat)(declare-const a (_ BitVec 2))"
+         "(define-fun b () (_ BitVec 2) (bvnot a))(define-sort W () (_ BitVec 2))(push 1)(assert (bvult b #b01))"
+         "(check-sat)(pop 1)(reset-assertions)(exit)",
+         "success\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsuccess\nsat\nsuccess\nsuccess\nsuccess\n",
+         10},
+        {"print-success off again", "(set-option :print-success true)(set-option :print-success false)(echo \"x\")",
+         "success\n\"x\"\n", 0},
+        {"the last answer decides the status", "(declare-const a Bool)(check-sat)(assert a)(assert (not a))(check-sat)",
+         "sat\nunsat\n", 20},
+        {"unknown answer and its reason",
+         "(declare-const w (_ BitVec 32))(assert (= w w))(check-sat)(get-info :reason-unknown)",
+         "unknown\n(:reason-unknown too-many-bits)\n", 0},
+        {"unknown after sat resets the status",
+         "(declare-const a Bool)(check-sat)(declare-const w (_ BitVec 17))(assert (= w w))(check-sat)",
+         "sat\nunknown\n", 0},
+        {"nothing after exit is read", "(declare-const a Bool)(check-sat)(exit)(check-sat) ) garbage (", "sat\n", 10},
+        {"get-info",
+         "(get-info :name)(get-info :version)(get-info :error-behavior)(get-info :authors)(get-info :all-statistics)",
+         "(:name \"torva\")\n(:version \"0.3\")\n(:error-behavior immediate-exit)\n(:authors \"the torva "
+         "developers\")\n"
+         "(:all-statistics (:checks 0 :sat 0 :unsat 0 :unknown 0 :assertions 0 :scopes 0))\n",
+         0},
+        {"options",
+         "(set-option :produce-models true)(set-option :produce-assignments false)(set-option :random-seed 7)"
+         "(set-option :smtlib2_compliant (a (b c)))(set-option :verbosity)",
+         "unsupported\nunsupported\nunsupported\n", 0},
+        {"set-info with any value",
+         "(set-info :source |multi\nline|)(set-info :smt-lib-version 2.6)(set-info :notes (a \"b\" (c)))(set-info "
+         ":flag)",
+         "", 0},
+        {"echo prints the string as written", "(echo \"say \"\"hi\"\" (now)\")(echo \"\")",
+         "\"say \"\"hi\"\" (now)\"\n\"\"\n", 0},
+        {"get-value echoes the terms",
+         "(declare-const x (_ BitVec 4))(declare-const y (_ BitVec 4))(assert (= (bvadd x y) #b0110))"
+         "(assert (= x #b0101))(check-sat)(get-value (x (bvadd x   y) (bvadd x ; note\n\t y) (= x y) #x3 |y|))",
+         "sat\n((x #b0101) ((bvadd x y) #b0110) ((bvadd x y) #b0110) ((= x y) false) (#x3 #b0011) (|y| #b0001))\n", 10},
+        {"get-assignment",
+         "(declare-const a (_ BitVec 2))(assert (! (= a #b10) :named isTwo))"
+         "(assert (or (! (= a #b00) :named isZero) (! (bvugt a #b01) :named big)))(define-fun s () Bool isTwo)"
+         "(assert (! (= (! a :named wide) a) :pattern (a)))(check-sat)(get-assignment)(get-value (isZero s wide))",
+         "sat\n((isTwo true) (isZero false) (big true))\n((isZero false) (s true) (wide #b10))\n", 10},
+        {"get-assignment without names", "(check-sat)(get-assignment)", "sat\n()\n", 10},
+        {"define-sort",
+         "(define-sort Word () (_ BitVec 3))(define-sort W2 () Word)(declare-const w W2)(assert (= w #b011))"
+         "(check-sat)(get-model)",
+         "sat\n(\n  (define-fun w () (_ BitVec 3) #b011)\n)\n", 10},
+        {"quoted symbols are the plain ones",
+         "(declare-const |a b| (_ BitVec 1))(declare-const |x| Bool)(assert (= |a b| #b1))(assert x)"
+         "(declare-const |p\"q| Bool)(assert (not |p\"q|))(check-sat)(get-model)",
+         "sat\n(\n  (define-fun |a b| () (_ BitVec 1) #b1)\n  (define-fun x () Bool true)\n"
+         "  (define-fun |p\"q| () Bool false)\n)\n",
+         10},
+        {"symbols are case-sensitive",
+         "(declare-const x Bool)(declare-const X Bool)(assert (and x (not X)))(check-sat)(get-value (x X))",
+         "sat\n((x true) (X false))\n", 10},
+        {"reset forgets declarations and options",
+         "(set-option :print-success true)(declare-const x Bool)(assert x)(reset)(declare-const x (_ BitVec 2))"
+         "(assert (= x #b11))(set-logic QF_BV)(check-sat)(get-model)",
+         "success\nsuccess\nsuccess\nsuccess\nsat\n(\n  (define-fun x () (_ BitVec 2) #b11)\n)\n", 10},
+        {"reset-assertions empties the assertion stack",
+         "(declare-const x Bool)(push 2)(assert x)(assert (not x))(check-sat)(reset-assertions)"
+         "(declare-const x (_ BitVec 1))(check-sat)(get-model)(pop 1)",
+         "unsat\nsat\n(\n  (define-fun x () (_ BitVec 1) #b0)\n)\n(error \"1:138: cannot pop 1 levels: only 0 "
+         "pushed\")\n",
+         1},
+        {"unsupported commands are skipped", "(get-option :print-success)(declare-sort U 0)(get-proof)(check-sat)",
+         "unsupported\nunsupported\nunsupported\nsat\n", 10},
+        {"the core of the enumeration names every named assertion",
+         "(set-option :produce-unsat-cores true)(set-option :produce-unsat-assumptions true)(declare-const p Bool)"
+         "(assert (! p :named a))(assert (! (not p) :named b))(assert p)(check-sat-assuming ((not p) p))"
+         "(get-unsat-core)(get-unsat-assumptions)(push 1)(get-unsat-core)",
+         "unsat\n(a b)\n((not p) p)\n(error \"1:246: get-unsat-core is only allowed after unsat\")\n", 1},
+        // push and pop scope everything.
+        {"definitions, sorts and names are scoped",
+         "(push 1)(define-fun f () Bool true)(define-sort S () Bool)(assert (! f :named n))(pop 1)"
+         "(define-fun f () Bool false)(define-sort S () (_ BitVec 1))(declare-const n S)(check-sat)(get-model)"
+         "(get-assignment)",
+         "sat\n(\n  (define-fun n () (_ BitVec 1) #b0)\n)\n()\n", 10},
+        {"several levels at once",
+         "(declare-const x (_ BitVec 2))(push 3)(assert (= x #b11))(push 0)(push 2)(assert (= x #b00))(check-sat)"
+         "(pop 2)(check-sat)(get-model)(pop 3)(check-sat)(get-model)",
+         "unsat\nsat\n(\n  (define-fun x () (_ BitVec 2) #b11)\n)\nsat\n(\n  (define-fun x () (_ BitVec 2) #b00)\n)\n",
+         10},
+        // Terms: lets, definitions, literals and nesting.
+        {"bindings are read in the outer scope",
+         "(declare-const x Bool)(declare-const y Bool)(assert (let ((x y) (y x)) (and x (not y))))(check-sat)"
+         "(get-model)",
+         "sat\n(\n  (define-fun x () Bool false)\n  (define-fun y () Bool true)\n)\n", 10},
+        {"an inner let shadows and its end restores the outer meaning",
+         "(declare-const x (_ BitVec 2))(assert (= x (let ((x #b01)) (let ((x (bvadd x x))) x))))"
+         "(assert (= (bvadd (let ((x #b11)) x) x) #b01))(check-sat)(get-model)",
+         "sat\n(\n  (define-fun x () (_ BitVec 2) #b10)\n)\n", 10},
+        {"let shadows a definition",
+         "(define-fun f () Bool true)(assert (let ((f false)) (not f)))(assert f)(check-sat)", "sat\n", 10},
+        {"names inside lets",
+         "(declare-const x (_ BitVec 1))(assert (let ((t (= x #b1))) (! t :named n)))(check-sat)(get-assignment)",
+         "sat\n((n true))\n", 10},
+        {"parameters, argument order, a parameter shadowing a global and nested definitions",
+         "(declare-const x (_ BitVec 4))(declare-const p Bool)"
+         "(define-fun f ((a (_ BitVec 4)) (b (_ BitVec 4))) (_ BitVec 4) (bvsub a b))"
+         "(define-fun g ((x (_ BitVec 4))) (_ BitVec 4) (f x #x1))"
+         "(define-fun h () (_ BitVec 4) (g (g x)))"
+         "(define-fun k ((c Bool) (x (_ BitVec 4))) Bool (ite c (= x h) p))"
+         "(assert (= (g x) #x3))(assert (k true #x2))(check-sat)"
+         "(get-value (x (g #x0) (f #x1 #x3) h (k false x) (k true #x2)))",
+         "sat\n((x #b0100) ((g #x0) #b1111) ((f #x1 #x3) #b1110) (h #b0010) ((k false x) false) ((k true #x2) "
+         "true))\n",
+         10},
+        {"a parameter unused by the body", "(define-fun c ((u Bool)) Bool true)(assert (c false))(check-sat)", "sat\n",
+         10},
+        {"definitions applied a hundred thousand levels deep",
+         "(declare-const x (_ BitVec 2))(define-fun inc ((v (_ BitVec 2))) (_ BitVec 2) (bvadd v #b01))(assert (= " +
+             repeated("(inc ", 100001) + "x" + std::string(100001, ')') + " #b00))(check-sat)(get-model)",
+         "sat\n(\n  (define-fun x () (_ BitVec 2) #b11)\n)\n", 10},
+        {"binary, hexadecimal and decimal constants agree",
+         "(assert (= #b0101 #x5 (_ bv5 4)))(assert (= #xAbC #xaBc (_ bv2748 12)))(assert (= (_ bv255 8) #xff))"
+         "(assert (= #x0123456789abcdef0123 (_ bv5373003642731685151011 80)))(assert (distinct #b0 #b1))"
+         "(assert (= (_ bv0 1) #b0))(check-sat)(get-value ((_ bv255 8) #x0000000000000000000f #b1 true false))",
+         "sat\n(((_ bv255 8) #b11111111) (#x0000000000000000000f #b" + std::string(76, '0') +
+             "1111) (#b1 #b1) (true true) (false false))\n",
+         10},
+        {"a long constant differs in its lowest digit",
+         "(assert (= #x0123456789abcdef0123 (_ bv5373003642731685151012 80)))(check-sat)", "unsat\n", 20},
+        {"a literal longer than a read",
+         "(assert (= #b" + std::string(3000000, '1') + " (bvnot #b" + std::string(3000000, '0') + ")))(check-sat)",
+         "sat\n", 10},
+        {"lets a million deep, each shadowing the last",
+         "(declare-const p Bool)(assert " + repeated("(let ((p (not p))) ", depth) + "p" + std::string(depth, ')') +
+             ")(check-sat)(get-model)",
+         "sat\n(\n  (define-fun p () Bool false)\n)\n", 10},
+        {"applications a million deep",
+         "(declare-const p Bool)(assert " + repeated("(not ", depth) + "p" + std::string(depth, ')') +
+             ")(check-sat)(get-model)",
+         "sat\n(\n  (define-fun p () Bool false)\n)\n", 10},
+        {"an application left open a million times", "(assert " + repeated("(not ", depth) + "true",
+         "(error \"1:" + std::to_string(8 + 5 * depth + 4 + 1) + ": unexpected end of input\")\n", 1},
+    };
+    for (const auto& [name, script, output, status] : cases) {
+        ScriptRun run = runScriptText(script);
+        EXPECT_EQ(withoutEngineStatistics(run.output), output) << name;
+        EXPECT_EQ(run.status, status) << name;
+    }
+}
+
+TEST(Commands, OutputChannels) {
+    char path[] = "/tmp/torva_smt2_channel_XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::string script = std::string("(echo \"one\")(set-option :regular-output-channel \"") + path +
+                         "\")(echo \"two\")(check-sat)(set-option :diagnostic-output-channel \"stderr\")"
+                         "(set-option :regular-output-channel \"stdout\")(echo \"three\")"
+                         "(set-option :regular-output-channel \"" +
+                         path + "\")(assert y)";
+    ScriptRun run = runScriptText(script);
+    EXPECT_EQ(run.output, "\"one\"\n\"three\"\n");
+    EXPECT_EQ(run.status, 1);
+    std::ifstream file(path);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    EXPECT_EQ(contents.str(),
+              "\"two\"\nsat\n(error \"1:" + std::to_string(script.rfind("y)") + 1) + ": unknown symbol y\")\n");
+    std::remove(path);
+
+    run = runScriptText("(set-option :regular-output-channel \"/nonexistent/dir/file\")");
+    EXPECT_EQ(run.output.rfind("(error \"1:37: cannot open /nonexistent/dir/file for writing: ", 0), 0u) << run.output;
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(Pipe, PiecesOfAnySizeReadLikeAFile) {
+    const std::string small =
+        "; comment\n(set-option :print-success true)(declare-const |x y| (_ BitVec 3))\n"
+        "(assert (let ((v (bvadd |x y| (_ bv1 3)))) (! (bvult v #b011) :named n)))(check-sat)"
+        "(get-value ((concat #x1 |x y|)))(get-assignment)(echo \"a \"\"b\"\"\")";
+    std::string large, expected;
+    for (int i = 0; i < 20000; i++) {
+        std::string v = "v" + std::to_string(i), n = std::to_string(i);
+        large += "(declare-const " + v + " (_ BitVec 4)) ; comment " + n + "\n(assert (= " + v + " #x" +
+                 "0123456789abcdef"[i % 16] + "))\n(echo \"s \"\"" + n + "\"\"\")(push 1)(pop 1)\n";
+        expected += "\"s \"\"" + n + "\"\"\"\n";
+    }
+    large += "(check-sat)(get-info :name)";
+    expected += "unknown\n(:name \"torva\")\n";
+    const ScriptRun smallFile = runScriptText(small);
+    EXPECT_EQ(smallFile.status, 10);
+    const ScriptRun largeFile = runScriptText(large);
+    EXPECT_EQ(largeFile.output, expected);
+    for (size_t piece : {size_t(1), size_t(2), size_t(5)}) {
+        ScriptRun run = runScriptThroughPipe(small, piece);
+        EXPECT_EQ(run.output, smallFile.output) << piece;
+        EXPECT_EQ(run.status, smallFile.status) << piece;
+    }
+    for (size_t piece : {size_t(4093), size_t(1 << 20) + 3}) {
+        ScriptRun run = runScriptThroughPipe(large, piece);
+        EXPECT_EQ(run.output, expected) << piece;
+        EXPECT_EQ(run.status, 0) << piece;
+    }
+}
+
+TEST(Pipe, AReaderThatStopsEarlyLeavesTheRestUnread) {
+    ScriptRun run = runScriptThroughPipe("(check-sat)(exit)" + std::string(1 << 20, ' ') + "(check-sat)", 4096);
+    EXPECT_EQ(run.output, "sat\n");
+    EXPECT_EQ(run.status, 10);
+}
 
 // A script with one '`' where the error is to be reported.
 struct ErrorCase {
@@ -43,12 +323,10 @@ std::string errorLine(const std::string& position, const std::string& message) {
 TEST(Errors, EachGivesOneErrorAtItsPosition) {
     const std::string x8 = "(declare-const x (_ BitVec 8))";
     const std::vector<ErrorCase> cases = {
-        {"(assert `z)", "unknown symbol z"},
         {"(declare-const x (_ BitVec 2))\n(assert\n  (= x\n     `y))", "unknown symbol y"},
         {"(declare-const |multi\nline| Bool)(assert\r\n\t(and true ; (\n |multi\nline| `z))", "unknown symbol z"},
         {"(assert `|a\"b|)", "unknown symbol |a\"b|"},
         {"(declare-const x (_ BitVec `0))", "bit-vector width 0 is out of range (1 to 1073741823)"},
-        {"(declare-const x (_ BitVec `4294967296))", "bit-vector width 4294967296 is out of range (1 to 1073741823)"},
         {"(declare-const x (_ BitVec `" + std::string(40, '9') + "))",
          "bit-vector width 999999999999999999999999... is out of range (1 to 1073741823)"},
         {"(assert (= (_ bv0 `1073741824) #b0))", "bit-vector width 1073741824 is out of range (1 to 1073741823)"},
@@ -120,7 +398,6 @@ TEST(Errors, EachGivesOneErrorAtItsPosition) {
         {"(declare-const p Bool)(check-sat-assuming (p))`(get-unsat-assumptions)",
          "get-unsat-assumptions needs (set-option :produce-unsat-assumptions true)", "sat\n"},
         {"(check-sat)`)", "expected '(' starting a command", "sat\n"},
-        {"(assert (not true))`)", "expected '(' starting a command"},
         {"(`(check-sat)", "expected a command name"},
         {"(check-sat `extra)", "expected ')'"},
         {"(`foo)", "unknown command foo"},
@@ -132,7 +409,6 @@ TEST(Errors, EachGivesOneErrorAtItsPosition) {
         {"(declare-const x `Int)", "unknown sort Int"},
         {"(declare-const x `BitVec)", "BitVec needs a width, as in (_ BitVec 8)"},
         {"(declare-const x (`Array Int Int))", "expected '_' in a sort"},
-        {"(declare-const x (_ `Int 3))", "unknown sort Int"},
         {"(declare-const x `)", "expected a sort"},
         {"(set-logic `QF_LIA)", "logic QF_LIA is not supported (only QF_BV and ALL are)"},
         {"(set-logic QF_BV)`(set-logic QF_BV)", "the logic is already set"},
@@ -241,7 +517,6 @@ std::string afterFailure(const std::string& error, const std::string& lastAnswer
 // except after a failed pop) until a pop below the command's scope, a
 // reset-assertions or a reset. Errors of other commands change nothing.
 TEST(ContinuedExecution, ErrorsAreAnsweredAndSatAfterAFailedChangeIsUnknown) {
-    const std::string incomplete2 = "(:reason-unknown \"incomplete: the command at 2:1 failed\")\n";
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"errors are answered, the rest of the command skipped and the next one read",
          "(declare-const x (_ BitVec 2))\n(assert (let ((y x)) (bvadd y)))\n(assert (let ((y x)) (= y #b01)))\n"
@@ -256,8 +531,6 @@ TEST(ContinuedExecution, ErrorsAreAnsweredAndSatAfterAFailedChangeIsUnknown) {
         {"assert with an unknown symbol", kDeclareX + "(assert (= x y))\n" + kProbe + "(get-info :all-statistics)\n",
          afterFailure("14: unknown symbol y") +
              "(:all-statistics (:checks 2 :sat 0 :unsat 1 :unknown 1 :assertions 0 :scopes 0))\n"},
-        {"assert of a bit-vector", kDeclareX + "(assert x)\n" + kProbe,
-         afterFailure("9: assert expects a Boolean term, got one of sort (_ BitVec 2)")},
         {"declare-fun of an array",
          kDeclareX + "(declare-fun a () (Array (_ BitVec 2) (_ BitVec 2)))\n" + kProbe,
          afterFailure("20: expected '_' in a sort")},
@@ -278,7 +551,8 @@ TEST(ContinuedExecution, ErrorsAreAnsweredAndSatAfterAFailedChangeIsUnknown) {
          "(error \"3:14: unknown symbol y\")\nunknown\nsat\n"},
         {"a deeper failure keeps the first mark",
          kDeclareX + "(assert (= x y))\n(push 1)\n(assert (= x z))\n(pop 1)\n(check-sat)\n(get-info :reason-unknown)\n",
-         "(error \"2:14: unknown symbol y\")\n(error \"4:14: unknown symbol z\")\nunknown\n" + incomplete2},
+         "(error \"2:14: unknown symbol y\")\n(error \"4:14: unknown symbol z\")\nunknown\n"
+         "(:reason-unknown \"incomplete: the command at 2:1 failed\")\n"},
         {"a failed push inside a scope marks the whole session",
          kDeclareX + "(push 1)\n(assert (= x y))\n(push x)\n(pop 1)\n(check-sat)\n(get-info :reason-unknown)\n",
          "(error \"3:14: unknown symbol y\")\n(error \"4:7: expected a numeral or ')'\")\nunknown\n"
@@ -304,6 +578,48 @@ TEST(ContinuedExecution, ErrorsAreAnsweredAndSatAfterAFailedChangeIsUnknown) {
         EXPECT_EQ(withoutEngineStatistics(run.output), output) << name;
         EXPECT_EQ(run.status, 1) << name;
     }
+}
+
+// The symbol table under interning and release in stack order: every live
+// name keeps resolving to its id while released names vanish, including
+// probe runs that wrap around the end of the slot array.
+TEST(Symbols, ReleaseInStackOrderKeepsEveryLiveName) {
+    SymbolTable table;
+    std::vector<std::string> live;
+    std::vector<uint32_t> ids;
+    const uint32_t first = table.intern("first-user-symbol");
+    uint64_t state = 12345;
+    auto below = [&state](uint64_t n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (state >> 33) % n;
+    };
+    for (int step = 0; step < 4000; step++) {
+        if (live.size() < 300 || below(2) == 0) {
+            std::string name = "?n" + std::to_string(below(100000)) + "_" + std::to_string(step);
+            ids.push_back(table.intern(name));
+            live.push_back(name);
+            ASSERT_EQ(ids.back(), first + live.size()) << name;
+        } else {
+            table.releaseIfLastAndUnused(ids.back());
+            ids.pop_back();
+            live.pop_back();
+        }
+        for (size_t i = 0; step % 16 == 0 && i < live.size(); i++) ASSERT_EQ(table.intern(live[i]), ids[i]) << live[i];
+    }
+    EXPECT_EQ(table.intern("first-user-symbol"), first);
+    // A symbol with a meaning, or one that is not the last, stays.
+    uint32_t bound = table.intern("bound");
+    table[bound].let = 0;
+    table.releaseIfLastAndUnused(bound);
+    EXPECT_EQ(table.intern("bound"), bound);
+    uint32_t below_last = table.intern("below");
+    uint32_t last = table.intern("last");
+    table.releaseIfLastAndUnused(below_last);
+    EXPECT_EQ(table.intern("below"), below_last);
+    EXPECT_EQ(table.intern("last"), last);
+    uint32_t reserved = table.intern("assert");
+    table.releaseIfLastAndUnused(reserved);
+    EXPECT_EQ(table[table.intern("assert")].word, Word::Assert);
 }
 
 }  // namespace
