@@ -1,6 +1,7 @@
 // The Python module torva over the C++ interface: solvers, sorts, terms with
-// operators, models, the enums Kind and Result, and torva::Error raised as
-// torva.TorvaError. Every Python term and model keeps its solver alive. A
+// operators, arrays and uninterpreted functions, models, the enums Kind and
+// Result, and torva::Error raised as torva.TorvaError. Every Python sort,
+// term and model keeps its solver alive. A
 // check runs without the GIL; while it runs, the solver refuses every other
 // use (from another thread or from its own terminate callback).
 #include <torva/torva.hpp>
@@ -17,7 +18,8 @@ namespace py = pybind11;
 
 namespace {
 
-const char* const kModuleDoc = R"(Bit-vector formulas, built term by term and checked by a torva solver.
+const char* const kModuleDoc = R"(Formulas over bit vectors, arrays and uninterpreted functions, built term
+by term and checked by a torva solver.
 
     s = torva.Solver()
     x = s.bv_const("x", 8)
@@ -33,7 +35,16 @@ width (negative ints in two's complement). The orderings and the other
 operators are functions, so that their signedness is always explicit: ult ule
 ugt uge slt sle sgt sge udiv urem sdiv srem smod lshr ashr. A term has no
 truth value unless it is a Boolean value or an equality of a term with itself;
-use t.eq(u) to ask whether two terms are the same term.)";
+use t.eq(u) to ask whether two terms are the same term.
+
+Arrays and functions:
+
+    mem = s.const(s.array_sort(s.bv_sort(4), s.bv_sort(8)), "mem")
+    f = s.const(s.function_sort([s.bv_sort(8)], s.bv_sort(8)), "f")
+    s.add(Select(Store(mem, 3, 7), 3) == f(mem.select(2)))
+
+A model gives an array's value as a term of stores over a constant array,
+and model.text(t) gives any value, a function's too, as SMT-LIB 2 text.)";
 
 // One solver and what the module keeps beside it; shared by the Python solver
 // and by every term and model made from it. Its fields are only touched with
@@ -108,12 +119,20 @@ struct PyTerm {
     }
 };
 
+// A sort; it keeps its solver alive, since an array or function sort reads
+// its parts from there.
+struct PySort {
+    std::shared_ptr<SolverBox> box;
+    torva::Sort sort;
+};
+
 struct PyModel {
     std::shared_ptr<SolverBox> box;
     uint64_t check;
 };
 
 PyTerm wrap(SolverBox& box, const torva::Term& term) { return PyTerm{box.shared_from_this(), term}; }
+PySort wrap(SolverBox& box, const torva::Sort& sort) { return PySort{box.shared_from_this(), sort}; }
 
 std::vector<PyTerm> wrapAll(SolverBox& box, const std::vector<torva::Term>& terms) {
     std::vector<PyTerm> wrapped;
@@ -291,20 +310,64 @@ void defineEnums(py::module_& m) {
         {"BV_UREM", K::BV_UREM}, {"BV_SDIV", K::BV_SDIV}, {"BV_SREM", K::BV_SREM}, {"BV_SMOD", K::BV_SMOD},
         {"BV_SHL", K::BV_SHL}, {"BV_LSHR", K::BV_LSHR}, {"BV_ASHR", K::BV_ASHR}, {"BV_ULT", K::BV_ULT},
         {"BV_ULE", K::BV_ULE}, {"BV_UGT", K::BV_UGT}, {"BV_UGE", K::BV_UGE}, {"BV_SLT", K::BV_SLT},
-        {"BV_SLE", K::BV_SLE}, {"BV_SGT", K::BV_SGT}, {"BV_SGE", K::BV_SGE},
+        {"BV_SLE", K::BV_SLE}, {"BV_SGT", K::BV_SGT}, {"BV_SGE", K::BV_SGE}, {"SELECT", K::SELECT},
+        {"STORE", K::STORE}, {"CONST_ARRAY", K::CONST_ARRAY}, {"APPLY", K::APPLY},
     };
     for (const auto& [name, value] : kinds) kind.value(name, value);
 }
 
+std::vector<PySort> wrapAll(SolverBox& box, const std::vector<torva::Sort>& sorts) {
+    std::vector<PySort> wrapped;
+    for (const torva::Sort& sort : sorts) wrapped.push_back(wrap(box, sort));
+    return wrapped;
+}
+
 void defineSort(py::module_& m) {
-    py::class_<torva::Sort>(m, "Sort", "The Boolean sort or a bit-vector sort.")
-        .def("is_bool", &torva::Sort::isBool)
-        .def("is_bv", &torva::Sort::isBv)
-        .def_property_readonly("width", &torva::Sort::getBvWidth)
-        .def("__str__", &torva::Sort::toString)
-        .def("__repr__", [](const torva::Sort& s) { return "Sort(" + s.toString() + ")"; })
-        .def("__eq__", [](const torva::Sort& a, const torva::Sort& b) { return a == b; })
-        .def("__hash__", &torva::Sort::hash);
+    py::class_<PySort>(m, "Sort", "The Boolean sort, a bit-vector sort, an array sort or a function sort.")
+        .def("is_bool", [](const PySort& s) { return s.sort.isBool(); })
+        .def("is_bv", [](const PySort& s) { return s.sort.isBv(); })
+        .def("is_array", [](const PySort& s) { return s.sort.isArray(); })
+        .def("is_function", [](const PySort& s) { return s.sort.isFunction(); })
+        .def_property_readonly("width", [](const PySort& s) { return s.sort.getBvWidth(); })
+        .def_property_readonly("index", [](const PySort& s) { return wrap(*s.box, s.sort.getArrayIndexSort()); })
+        .def_property_readonly("element", [](const PySort& s) { return wrap(*s.box, s.sort.getArrayElementSort()); })
+        .def_property_readonly("domain", [](const PySort& s) { return wrapAll(*s.box, s.sort.getFunctionDomainSorts()); })
+        .def_property_readonly("codomain", [](const PySort& s) { return wrap(*s.box, s.sort.getFunctionCodomainSort()); })
+        .def("__str__", [](const PySort& s) { return s.sort.toString(); })
+        .def("__repr__", [](const PySort& s) { return "Sort(" + s.sort.toString() + ")"; })
+        .def("__eq__", [](const PySort& a, const PySort& b) { return a.sort == b.sort; })
+        .def("__hash__", [](const PySort& s) { return s.sort.hash(); });
+}
+
+// (select a i) and (store a i e), an int index or element taking the sort
+// the array gives it.
+PyTerm select(const PyTerm& array, py::object index) {
+    torva::Solver& solver = array.box->use();
+    const torva::Sort sort = array.get().getSort();
+    if (!sort.isArray()) throw torva::Error("select expects an array, got a term of sort " + sort.toString());
+    return wrap(*array.box, solver.mkSelect(array.term, operand(solver, index, sort.getArrayIndexSort())));
+}
+
+PyTerm store(const PyTerm& array, py::object index, py::object element) {
+    torva::Solver& solver = array.box->use();
+    const torva::Sort sort = array.get().getSort();
+    if (!sort.isArray()) throw torva::Error("store expects an array, got a term of sort " + sort.toString());
+    return wrap(*array.box, solver.mkStore(array.term, operand(solver, index, sort.getArrayIndexSort()),
+                                           operand(solver, element, sort.getArrayElementSort())));
+}
+
+// f(x, ...) of an uninterpreted function, int arguments taking its domain's sorts.
+PyTerm applyFunction(const PyTerm& function, const py::args& args) {
+    torva::Solver& solver = function.box->use();
+    const torva::Sort sort = function.get().getSort();
+    if (!sort.isFunction()) throw py::type_error("only a function can be called, not a term of sort " + sort.toString());
+    const std::vector<torva::Sort> domain = sort.getFunctionDomainSorts();
+    if (args.size() != domain.size())
+        throw torva::Error("the function takes " + std::to_string(domain.size()) + " arguments, got " +
+                           std::to_string(args.size()));
+    std::vector<torva::Term> operands;
+    for (size_t i = 0; i < domain.size(); i++) operands.push_back(operand(solver, args[i], domain[i]));
+    return wrap(*function.box, solver.mkApply(function.term, operands));
 }
 
 void defineTermOperators(py::class_<PyTerm>& cls) {
@@ -328,7 +391,7 @@ void defineTermOperators(py::class_<PyTerm>& cls) {
 
 void defineTerm(py::module_& m) {
     py::class_<PyTerm> cls(m, "Term", "A term of a solver; it keeps its solver alive.");
-    cls.def_property_readonly("sort", [](const PyTerm& t) { return t.get().getSort(); })
+    cls.def_property_readonly("sort", [](const PyTerm& t) { return wrap(*t.box, t.get().getSort()); })
         .def_property_readonly("width", [](const PyTerm& t) { return t.get().getSort().getBvWidth(); })
         .def_property_readonly("kind", [](const PyTerm& t) { return t.get().getKind(); })
         .def_property_readonly("children", [](const PyTerm& t) { return wrapAll(*t.box, t.get().getChildren()); })
@@ -343,7 +406,10 @@ void defineTerm(py::module_& m) {
         .def("__str__", [](const PyTerm& t) { return t.get().toString(); })
         .def("__repr__", [](const PyTerm& t) { return "Term(" + t.get().toString() + ")"; })
         .def("__bool__", &truthValue)
-        .def("__int__", &integerValue);
+        .def("__int__", &integerValue)
+        .def("select", &select, py::arg("index"), "(select self index) of an array.")
+        .def("store", &store, py::arg("index"), py::arg("element"), "(store self index element) of an array.")
+        .def("__call__", &applyFunction, "The application of a function to its arguments.");
     defineTermOperators(cls);
 }
 
@@ -353,18 +419,36 @@ void defineModel(py::module_& m) {
             torva::Solver& solver = model.box->use();
             if (model.box->checks() != model.check) throw torva::Error("the model is stale: the solver checked again");
             return wrap(*model.box, solver.getValue(term.get()));
-        }, "The value of a term: a value term, which int() and bool() read.");
+        }, "The value of a term: a value term, which int() and bool() read; an array's is stores over a constant array.")
+        .def("text", [](const PyModel& model, const PyTerm& term) {
+            torva::Solver& solver = model.box->use();
+            if (model.box->checks() != model.check) throw torva::Error("the model is stale: the solver checked again");
+            return solver.getValueString(term.get());
+        }, "SMT-LIB 2 text of the value of a term, of an array or of a function.");
 }
 
 void defineSolverTerms(py::class_<SolverBox, std::shared_ptr<SolverBox>>& cls) {
-    cls.def("bool_sort", [](SolverBox& s) { return s.use().mkBoolSort(); })
-        .def("bv_sort", [](SolverBox& s, uint32_t width) { return s.use().mkBvSort(width); }, py::arg("width"))
+    cls.def("bool_sort", [](SolverBox& s) { return wrap(s, s.use().mkBoolSort()); })
+        .def("bv_sort", [](SolverBox& s, uint32_t width) { return wrap(s, s.use().mkBvSort(width)); }, py::arg("width"))
+        .def("array_sort", [](SolverBox& s, const PySort& index, const PySort& element) {
+            return wrap(s, s.use().mkArraySort(index.sort, element.sort));
+        }, py::arg("index"), py::arg("element"))
+        .def("function_sort", [](SolverBox& s, const std::vector<PySort>& domain, const PySort& codomain) {
+            std::vector<torva::Sort> sorts;
+            for (const PySort& d : domain) sorts.push_back(d.sort);
+            return wrap(s, s.use().mkFunctionSort(sorts, codomain.sort));
+        }, py::arg("domain"), py::arg("codomain"))
+        .def("const_array", [](SolverBox& s, const PySort& sort, py::object value) {
+            torva::Solver& solver = s.use();
+            if (!sort.sort.isArray()) throw torva::Error("const_array expects an array sort, got " + sort.sort.toString());
+            return wrap(s, solver.mkConstArray(sort.sort, operand(solver, value, sort.sort.getArrayElementSort())));
+        }, py::arg("sort"), py::arg("value"), "The array of the sort holding value at every index.")
         .def("bool_val", [](SolverBox& s, bool value) { return wrap(s, s.use().mkBoolean(value)); }, py::arg("value"))
         .def("bv_val", [](SolverBox& s, const py::int_& value, uint32_t width) {
             return wrap(s, bvValue(s.use(), value, width));
         }, py::arg("value"), py::arg("width"))
-        .def("const", [](SolverBox& s, const torva::Sort& sort, const std::string& name) {
-            return wrap(s, s.use().mkConst(sort, name));
+        .def("const", [](SolverBox& s, const PySort& sort, const std::string& name) {
+            return wrap(s, s.use().mkConst(sort.sort, name));
         }, py::arg("sort"), py::arg("name") = "")
         .def("bv_const", [](SolverBox& s, const std::string& name, uint32_t width) {
             torva::Solver& solver = s.use();
@@ -403,6 +487,8 @@ void defineSolverChecks(py::class_<SolverBox, std::shared_ptr<SolverBox>>& cls) 
             return PyModel{s.shared_from_this(), s.checks()};
         })
         .def("value", [](SolverBox& s, const PyTerm& t) { return wrap(s, s.use().getValue(t.get())); })
+        .def("value_text", [](SolverBox& s, const PyTerm& t) { return s.use().getValueString(t.get()); },
+             "SMT-LIB 2 text of the value of a term, of an array or of a function.")
         .def("unsat_core", [](SolverBox& s) { return wrapAll(s, s.use().getUnsatCore()); })
         .def("unsat_assumptions", [](SolverBox& s) { return wrapAll(s, s.use().getUnsatAssumptions()); });
 }
@@ -467,6 +553,8 @@ void defineFunctions(py::module_& m) {
     for (const auto& [name, kind] : variadics) defineVariadicFunction(m, name, kind);
     m.def("Not", [](const PyTerm& a) { return wrap(*a.box, a.box->use().mkNot(a.get())); });
     m.def("If", &ite, py::arg("condition"), py::arg("then"), py::arg("otherwise"));
+    m.def("Select", &select, py::arg("array"), py::arg("index"));
+    m.def("Store", &store, py::arg("array"), py::arg("index"), py::arg("element"));
     m.def("Extract", [](uint32_t hi, uint32_t lo, const PyTerm& t) { return indexed(K::BV_EXTRACT, t, {hi, lo}); });
     m.def("ZeroExt", [](uint32_t k, const PyTerm& t) { return indexed(K::BV_ZERO_EXTEND, t, {k}); });
     m.def("SignExt", [](uint32_t k, const PyTerm& t) { return indexed(K::BV_SIGN_EXTEND, t, {k}); });

@@ -2,10 +2,11 @@
  *
  * A torva_solver is an opaque handle made by torva_new and freed by
  * torva_delete. Sorts and terms are small value structs that C code copies
- * freely: a term belongs to the solver that made it and stays valid as long
- * as that solver lives; the same term always has the same id, so two terms
- * are equal exactly when their ids are. The zero struct is the null sort or
- * term.
+ * freely: a term, an array sort or a function sort belongs to the solver
+ * that made it and stays valid as long as that solver lives; the same term
+ * always has the same id, so two terms are equal exactly when their ids
+ * are, and two sorts exactly when both fields are. The zero struct is the
+ * null sort or term.
  *
  * Errors: every call but the name look-ups returns a torva_status; given a
  * NULL solver it returns TORVA_NULL_HANDLE. On any status but TORVA_OK the
@@ -37,9 +38,12 @@ extern "C" {
 
 typedef struct torva_solver torva_solver;
 
-/* A sort: Bool or a bit vector of some width (1 to 2^30 - 1). */
+/* A sort: Bool, a bit vector of some width (1 to 2^30 - 1), an array sort
+ * or a function sort. solver is 0 for Bool and bit vectors and tags an
+ * array or function sort with its solver. */
 typedef struct {
     uint32_t code;
+    uint32_t solver;
 } torva_sort;
 
 /* A term of one solver. */
@@ -61,7 +65,9 @@ typedef enum { TORVA_SAT = 0, TORVA_UNSAT, TORVA_UNKNOWN } torva_result;
 /* The operators of the term language, in the order of torva::Kind.
  * Indexed operators take their indices in torva_mk_term's index array:
  * EXTRACT {hi, lo}; REPEAT, ZERO_EXTEND, SIGN_EXTEND, ROTATE_LEFT and
- * ROTATE_RIGHT {k}. */
+ * ROTATE_RIGHT {k}. SELECT (a i) and STORE (a i e) work on arrays; APPLY
+ * takes a function (torva_mk_const of a function sort) and its arguments;
+ * CONST_ARRAY terms are made by torva_mk_const_array only. */
 typedef enum {
     TORVA_KIND_CONSTANT = 0,
     TORVA_KIND_VARIABLE,
@@ -107,7 +113,11 @@ typedef enum {
     TORVA_KIND_BV_SLT,
     TORVA_KIND_BV_SLE,
     TORVA_KIND_BV_SGT,
-    TORVA_KIND_BV_SGE
+    TORVA_KIND_BV_SGE,
+    TORVA_KIND_SELECT,
+    TORVA_KIND_STORE,
+    TORVA_KIND_CONST_ARRAY,
+    TORVA_KIND_APPLY
 } torva_kind;
 
 /* Polled during a check; a non-zero answer stops it (the check answers
@@ -131,6 +141,22 @@ TORVA_C_EXPORT torva_status torva_mk_bv_sort(torva_solver* solver, uint32_t widt
 TORVA_C_EXPORT torva_status torva_sort_is_bool(torva_solver* solver, torva_sort sort, int* is_bool);
 TORVA_C_EXPORT torva_status torva_sort_get_bv_width(torva_solver* solver, torva_sort sort, uint32_t* width);
 TORVA_C_EXPORT torva_status torva_sort_to_string(torva_solver* solver, torva_sort sort, const char** text);
+/* Array and function sorts: indices, arguments and results are Bool or bit
+ * vectors; the elements of an array may also be arrays. */
+TORVA_C_EXPORT torva_status torva_mk_array_sort(torva_solver* solver, torva_sort index, torva_sort element,
+                                                torva_sort* sort);
+TORVA_C_EXPORT torva_status torva_mk_function_sort(torva_solver* solver, size_t arity, const torva_sort* domain,
+                                                   torva_sort codomain, torva_sort* sort);
+TORVA_C_EXPORT torva_status torva_sort_is_array(torva_solver* solver, torva_sort sort, int* is_array);
+TORVA_C_EXPORT torva_status torva_sort_is_function(torva_solver* solver, torva_sort sort, int* is_function);
+/* The parts of an array sort, and of a function sort; an error for any
+ * other sort. */
+TORVA_C_EXPORT torva_status torva_sort_get_array_index(torva_solver* solver, torva_sort sort, torva_sort* index);
+TORVA_C_EXPORT torva_status torva_sort_get_array_element(torva_solver* solver, torva_sort sort, torva_sort* element);
+TORVA_C_EXPORT torva_status torva_sort_get_function_domain(torva_solver* solver, torva_sort sort,
+                                                           const torva_sort** domain, size_t* arity);
+TORVA_C_EXPORT torva_status torva_sort_get_function_codomain(torva_solver* solver, torva_sort sort,
+                                                             torva_sort* codomain);
 
 /* Values. An unsigned value must fit the width; a negative int64 value
  * gives its two's complement. Digits: base 2, 10 or 16, no sign, no prefix. */
@@ -150,6 +176,9 @@ TORVA_C_EXPORT torva_status torva_mk_bv_one(torva_solver* solver, uint32_t width
  * (symbol may be NULL for none). */
 TORVA_C_EXPORT torva_status torva_mk_const(torva_solver* solver, torva_sort sort, const char* symbol,
                                            torva_term* term);
+/* The array of the array sort that holds value at every index. */
+TORVA_C_EXPORT torva_status torva_mk_const_array(torva_solver* solver, torva_sort array_sort, torva_term value,
+                                                 torva_term* term);
 
 /* Any operator over num_args operands and num_indices indices; an array
  * may be NULL when its count is 0. */
@@ -194,12 +223,15 @@ TORVA_C_EXPORT torva_status torva_check_sat_assuming(torva_solver* solver, size_
  * stopped the check. */
 TORVA_C_EXPORT torva_status torva_get_reason_unknown(torva_solver* solver, const char** reason);
 
-/* The model of the last check, which must have answered TORVA_SAT. */
+/* The model of the last check, which must have answered TORVA_SAT. The
+ * value of an array is a term of STORE over one CONST_ARRAY and values (as
+ * torva::Solver::getValue); a function has no value term, only its text. */
 TORVA_C_EXPORT torva_status torva_get_value(torva_solver* solver, torva_term term, torva_term* value);
 /* values[i] is the value of terms[i]; values has room for count terms. */
 TORVA_C_EXPORT torva_status torva_get_values(torva_solver* solver, size_t count, const torva_term* terms,
                                              torva_term* values);
-/* SMT-LIB 2 text of the value: "true", "#b0101". */
+/* SMT-LIB 2 text of the value: "true", "#b0101", an array as stores over
+ * "((as const (Array ...)) v)", a function as "(lambda ((x!1 S)) body)". */
 TORVA_C_EXPORT torva_status torva_get_value_string(torva_solver* solver, torva_term term, const char** text);
 /* The value as an unsigned number (a Boolean is 0 or 1); an error when it
  * does not fit in 64 bits. */

@@ -1,9 +1,11 @@
-// torva's C++ interface: a solver for quantifier-free bit-vector formulas
-// that a program builds term by term, asserts, checks under push/pop scopes
-// and assumptions, and asks for models and unsatisfiable cores.
+// torva's C++ interface: a solver for quantifier-free formulas over bit
+// vectors, arrays and uninterpreted functions that a program builds term by
+// term, asserts, checks under push/pop scopes and assumptions, and asks for
+// models and unsatisfiable cores.
 //
-// A Solver owns its terms. Terms and sorts are small values, cheap to copy
-// and hash; a term stays valid as long as its solver lives. Solvers share
+// A Solver owns its terms and its array and function sorts. Terms and sorts
+// are small values, cheap to copy and hash; a term, an array sort or a
+// function sort stays valid as long as its solver lives. Solvers share
 // nothing: each may be used by one thread at a time, and different solvers
 // may run in different threads at once. Every misuse (a term of another
 // solver, operands of the wrong sort, an index out of range, a model asked
@@ -34,6 +36,11 @@ namespace torva {
 // BV_REPEAT, BV_ZERO_EXTEND, BV_SIGN_EXTEND, BV_ROTATE_LEFT and
 // BV_ROTATE_RIGHT {k}. AND, OR, XOR, IMPLIES, BV_AND, BV_OR, BV_XOR, BV_ADD,
 // BV_SUB, BV_MUL, BV_CONCAT, EQUAL and DISTINCT take two or more operands.
+// SELECT (a i) and STORE (a i e) work on arrays; EQUAL, DISTINCT and ITE
+// take arrays too. CONST_ARRAY is made by mkConstArray only: its one operand
+// is the element everywhere, and the array sort is the term's sort (it has
+// no indices). APPLY takes a function (a constant of a function sort made by
+// mkConst) and then one argument per domain sort.
 enum class Kind : uint8_t {
     CONSTANT,  // a value: kind of every term made by mkTrue, mkBvValue...
     VARIABLE,  // a term made by mkConst
@@ -42,10 +49,11 @@ enum class Kind : uint8_t {
     BV_NOT, BV_AND, BV_OR, BV_XOR, BV_NAND, BV_NOR, BV_XNOR, BV_COMP, BV_NEG, BV_ADD, BV_SUB, BV_MUL,
     BV_UDIV, BV_UREM, BV_SDIV, BV_SREM, BV_SMOD, BV_SHL, BV_LSHR, BV_ASHR,
     BV_ULT, BV_ULE, BV_UGT, BV_UGE, BV_SLT, BV_SLE, BV_SGT, BV_SGE,
+    SELECT, STORE, CONST_ARRAY, APPLY,
 };
 
-// The SMT-LIB 2 name of a kind ("bvadd", "extract"; "const", "var" for the
-// two leaf kinds).
+// The SMT-LIB 2 name of a kind ("bvadd", "extract", "select"; "const",
+// "var" for the two leaf kinds, "const-array" and "apply").
 TORVA_EXPORT const char* kindName(Kind kind);
 
 enum class Result { Sat, Unsat, Unknown };
@@ -62,27 +70,45 @@ namespace detail {
 struct SolverState;
 }
 
-// The Boolean sort or a bit-vector sort of some width (1 to 2^30 - 1).
+// The Boolean sort, a bit-vector sort of some width (1 to 2^30 - 1), an
+// array sort or a function sort. Bool and bit-vector sorts belong to no
+// solver; an array or function sort belongs to the solver that made it and
+// is refused by any other. Sorts made alike by one solver are equal.
 class TORVA_EXPORT Sort {
 public:
     Sort() = default;  // the null sort
     bool isNull() const { return code_ == kNull; }
     bool isBool() const { return code_ == 0; }
-    bool isBv() const { return !isNull() && code_ != 0; }
+    bool isBv() const { return code_ != 0 && code_ < kFirstCompound; }
+    bool isArray() const;
+    bool isFunction() const;
     // The width of a bit-vector sort; throws for any other.
     uint32_t getBvWidth() const;
-    // "Bool" or "(_ BitVec 8)".
+    // The parts of an array sort and of a function sort; each throws for
+    // any other sort.
+    Sort getArrayIndexSort() const;
+    Sort getArrayElementSort() const;
+    std::vector<Sort> getFunctionDomainSorts() const;
+    Sort getFunctionCodomainSort() const;
+    // SMT-LIB 2 text: "Bool", "(_ BitVec 8)", "(Array (_ BitVec 4) (_ BitVec 8))",
+    // and a function sort as the arrow "(-> (_ BitVec 8) Bool (_ BitVec 4))".
     std::string toString() const;
-    bool operator==(const Sort& other) const { return code_ == other.code_; }
-    bool operator!=(const Sort& other) const { return code_ != other.code_; }
-    size_t hash() const { return code_; }
+    bool operator==(const Sort& other) const { return code_ == other.code_ && owner_ == other.owner_; }
+    bool operator!=(const Sort& other) const { return !(*this == other); }
+    size_t hash() const { return std::hash<uint32_t>()(code_) ^ std::hash<const void*>()(owner_); }
 
 private:
     friend class Solver;
     friend class Term;
+    friend struct detail::SolverState;
     static constexpr uint32_t kNull = 0xffffffffu;
-    explicit Sort(uint32_t code) : code_(code) {}
+    static constexpr uint32_t kFirstCompound = 1u << 30;
+    Sort(uint32_t code, const detail::SolverState* owner) : code_(code), owner_(owner) {}
+    // The solver of an array sort (array) or a function sort; throws for
+    // any other sort, naming the call.
+    const detail::SolverState& partsOwner(bool array, const char* what) const;
     uint32_t code_ = kNull;
+    const detail::SolverState* owner_ = nullptr;  // array and function sorts only
 };
 
 class TORVA_EXPORT Term {
@@ -139,9 +165,12 @@ public:
     Solver(Solver&&) noexcept;
     Solver& operator=(Solver&&) noexcept;
 
-    // Sorts.
+    // Sorts. Indices, function arguments and results are Bool or bit
+    // vectors; the elements of an array may also be arrays.
     Sort mkBoolSort() const;
     Sort mkBvSort(uint32_t width) const;
+    Sort mkArraySort(const Sort& index, const Sort& element);
+    Sort mkFunctionSort(const std::vector<Sort>& domain, const Sort& codomain);
 
     // Values. A bit-vector value from an unsigned integer must fit the
     // width; mkBvValueInt64 takes the two's complement of a negative one.
@@ -156,8 +185,12 @@ public:
     Term mkBvOne(uint32_t width);
 
     // A new free constant (a variable of the formula); every call makes a
-    // new one, whatever its name.
+    // new one, whatever its name. Of an array sort it is an array variable,
+    // of a function sort an uninterpreted function (usable only as APPLY's
+    // first operand).
     Term mkConst(Sort sort, const std::string& symbol = "");
+    // The array of the sort that holds value at every index.
+    Term mkConstArray(const Sort& arraySort, const Term& value);
 
     // The term of this solver whose getId() is id; throws when there is none.
     Term getTermById(uint64_t id) const;
@@ -205,6 +238,9 @@ public:
     Term mkBvSle(const Term& a, const Term& b);
     Term mkBvSgt(const Term& a, const Term& b);
     Term mkBvSge(const Term& a, const Term& b);
+    Term mkSelect(const Term& array, const Term& index);
+    Term mkStore(const Term& array, const Term& index, const Term& element);
+    Term mkApply(const Term& function, const std::vector<Term>& args);
 
     // Assertions and scopes. pop(n) withdraws the assertions of the n
     // innermost scopes; popping below the base level throws.
@@ -224,12 +260,21 @@ public:
     std::string getReasonUnknown() const;
 
     // The model of the last check, which must have answered Sat.
+    // The value of a Boolean or bit-vector term is a CONSTANT; that of an
+    // array is a term of this solver made only of STORE over one
+    // CONST_ARRAY and values (the indices ascending, each index once, none
+    // storing the constant array's element), so it can be walked or
+    // asserted; the elements of an array of arrays are such terms too. A
+    // function has no value term: getValueString gives it, and the value
+    // of an APPLY term gives it at a point.
     Term getValue(const Term& term);
     std::vector<Term> getValue(const std::vector<Term>& terms);
-    // SMT-LIB 2 text of the value: "true", "#b0101".
+    // SMT-LIB 2 text of the value: "true", "#b0101", an array as
+    // "(store ((as const (Array (_ BitVec 2) (_ BitVec 4))) #b0000) #b01 #b0111)",
+    // a function as "(lambda ((x!1 (_ BitVec 2))) (ite (= x!1 #b01) #b0111 #b0000))".
     std::string getValueString(const Term& term);
-    // The value as an unsigned number (a Boolean is 0 or 1); throws when it
-    // does not fit in 64 bits.
+    // The value of a Boolean or bit-vector term as an unsigned number (a
+    // Boolean is 0 or 1); throws when it does not fit in 64 bits.
     uint64_t getValueUint64(const Term& term);
     // The value's digits in base 2, 10 or 16.
     std::string getValueDigits(const Term& term, uint32_t base = 10);

@@ -1,7 +1,8 @@
 // The C interface over torva::Solver. It owns the translation between C
 // handles and C++ values: a torva_term is the term's id tagged with its
-// solver's serial, so a term of another solver or a made-up id is caught
-// before it reaches the C++ side. Every entry point
+// solver's serial, and an array or function sort its position among the
+// solver's compound sorts tagged the same way, so a term or sort of another
+// solver or a made-up id is caught before it reaches the C++ side. Every entry point
 // runs its body under one guard that turns each exception into a status and
 // a message kept by the solver; nothing is thrown across the boundary, and
 // out-parameters are written only once the call has succeeded.
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <unordered_map>
 #include <atomic>
 #include <new>
 #include <stdexcept>
@@ -22,7 +24,12 @@
 struct torva_solver {
     torva::Solver solver;
     uint32_t serial = 0;
+    // The array and function sorts handed out to C, in the order of their
+    // first hand-out, and each one's position there.
+    std::vector<torva::Sort> compoundSorts;
+    std::unordered_map<torva::Sort, uint32_t> compoundPositions;
     // What the last successful call handed out to C.
+    std::vector<torva_sort> sortList;
     std::string text;
     std::vector<torva_term> termList;
     std::vector<uint32_t> indexList;
@@ -104,15 +111,32 @@ void requireArray(const T* array, size_t count, const char* name) {
         throw CallError(TORVA_NULL_ARGUMENT, std::string(name) + " is NULL but its count is not 0");
 }
 
-// Sort codes: 0 the null sort, 1 Bool, width + 1 a bit vector.
-torva_sort toC(const torva::Sort& sort) {
-    return torva_sort{sort.isBool() ? 1u : sort.getBvWidth() + 1u};
+// Sort codes: 0 the null sort, 1 Bool, width + 1 a bit vector, and from
+// kFirstCompoundCode on the solver's array and function sorts by position.
+constexpr uint32_t kFirstCompoundCode = (1u << 30) + 1;
+
+torva_sort toC(torva_solver& s, const torva::Sort& sort) {
+    if (sort.isBool()) return torva_sort{1u, 0u};
+    if (sort.isBv()) return torva_sort{sort.getBvWidth() + 1u, 0u};
+    auto found = s.compoundPositions.find(sort);
+    if (found == s.compoundPositions.end()) {
+        if (s.compoundSorts.size() >= UINT32_MAX - kFirstCompoundCode) throw CallError(TORVA_ERROR, "too many sorts");
+        found = s.compoundPositions.emplace(sort, uint32_t(s.compoundSorts.size())).first;
+        s.compoundSorts.push_back(sort);
+    }
+    return torva_sort{kFirstCompoundCode + found->second, s.serial};
 }
 
 torva::Sort fromC(torva_solver& s, torva_sort sort) {
     if (sort.code == 0)
         throw CallError(TORVA_ERROR, "the sort is null");
-    return sort.code == 1 ? s.solver.mkBoolSort() : s.solver.mkBvSort(sort.code - 1);
+    if (sort.solver != 0 && sort.solver != s.serial)
+        throw CallError(TORVA_ERROR, "the sort belongs to another solver");
+    if (sort.code < kFirstCompoundCode)
+        return sort.code == 1 ? s.solver.mkBoolSort() : s.solver.mkBvSort(sort.code - 1);
+    if (sort.solver != s.serial || sort.code - kFirstCompoundCode >= s.compoundSorts.size())
+        throw CallError(TORVA_ERROR, "the sort is no sort of this solver");
+    return s.compoundSorts[sort.code - kFirstCompoundCode];
 }
 
 // Term ids: the solver's serial in the high half, the term's own id + 1 in
@@ -165,7 +189,7 @@ int kindNumber(const torva_kind* kind) {
     return static_cast<int>(number);
 }
 
-bool isKind(int number) { return number >= int(TORVA_KIND_CONSTANT) && number <= int(TORVA_KIND_BV_SGE); }
+bool isKind(int number) { return number >= int(TORVA_KIND_CONSTANT) && number <= int(TORVA_KIND_APPLY); }
 
 torva::Kind fromC(const torva_kind* kind) {
     int number = kindNumber(kind);
@@ -220,6 +244,10 @@ TORVA_SAME_KIND(BV_SLT)
 TORVA_SAME_KIND(BV_SLE)
 TORVA_SAME_KIND(BV_SGT)
 TORVA_SAME_KIND(BV_SGE)
+TORVA_SAME_KIND(SELECT)
+TORVA_SAME_KIND(STORE)
+TORVA_SAME_KIND(CONST_ARRAY)
+TORVA_SAME_KIND(APPLY)
 #undef TORVA_SAME_KIND
 
 static_assert(int(TORVA_SAT) == int(torva::Result::Sat) && int(TORVA_UNSAT) == int(torva::Result::Unsat) &&
@@ -303,14 +331,14 @@ TORVA_C_EXPORT torva_status torva_delete(torva_solver* solver) {
 TORVA_C_EXPORT torva_status torva_mk_bool_sort(torva_solver* solver, torva_sort* sort) {
     return guarded(solver, "torva_mk_bool_sort", [&](torva_solver& s) {
         torva_sort& out = required(sort, "sort");
-        out = toC(s.solver.mkBoolSort());
+        out = toC(s, s.solver.mkBoolSort());
     });
 }
 
 TORVA_C_EXPORT torva_status torva_mk_bv_sort(torva_solver* solver, uint32_t width, torva_sort* sort) {
     return guarded(solver, "torva_mk_bv_sort", [&](torva_solver& s) {
         torva_sort& out = required(sort, "sort");
-        out = toC(s.solver.mkBvSort(width));
+        out = toC(s, s.solver.mkBvSort(width));
     });
 }
 
@@ -332,6 +360,76 @@ TORVA_C_EXPORT torva_status torva_sort_to_string(torva_solver* solver, torva_sor
     return guarded(solver, "torva_sort_to_string", [&](torva_solver& s) {
         const char*& out = required(text, "text");
         out = handOut(s, fromC(s, sort).toString());
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_mk_array_sort(torva_solver* solver, torva_sort index, torva_sort element,
+                                                torva_sort* sort) {
+    return guarded(solver, "torva_mk_array_sort", [&](torva_solver& s) {
+        torva_sort& out = required(sort, "sort");
+        out = toC(s, s.solver.mkArraySort(fromC(s, index), fromC(s, element)));
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_mk_function_sort(torva_solver* solver, size_t arity, const torva_sort* domain,
+                                                   torva_sort codomain, torva_sort* sort) {
+    return guarded(solver, "torva_mk_function_sort", [&](torva_solver& s) {
+        torva_sort& out = required(sort, "sort");
+        requireArray(domain, arity, "domain");
+        std::vector<torva::Sort> sorts;
+        for (size_t i = 0; i < arity; ++i)
+            sorts.push_back(fromC(s, domain[i]));
+        out = toC(s, s.solver.mkFunctionSort(sorts, fromC(s, codomain)));
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_is_array(torva_solver* solver, torva_sort sort, int* is_array) {
+    return guarded(solver, "torva_sort_is_array", [&](torva_solver& s) {
+        int& out = required(is_array, "is_array");
+        out = fromC(s, sort).isArray() ? 1 : 0;
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_is_function(torva_solver* solver, torva_sort sort, int* is_function) {
+    return guarded(solver, "torva_sort_is_function", [&](torva_solver& s) {
+        int& out = required(is_function, "is_function");
+        out = fromC(s, sort).isFunction() ? 1 : 0;
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_get_array_index(torva_solver* solver, torva_sort sort, torva_sort* index) {
+    return guarded(solver, "torva_sort_get_array_index", [&](torva_solver& s) {
+        torva_sort& out = required(index, "index");
+        out = toC(s, fromC(s, sort).getArrayIndexSort());
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_get_array_element(torva_solver* solver, torva_sort sort, torva_sort* element) {
+    return guarded(solver, "torva_sort_get_array_element", [&](torva_solver& s) {
+        torva_sort& out = required(element, "element");
+        out = toC(s, fromC(s, sort).getArrayElementSort());
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_get_function_domain(torva_solver* solver, torva_sort sort,
+                                                           const torva_sort** domain, size_t* arity) {
+    return guarded(solver, "torva_sort_get_function_domain", [&](torva_solver& s) {
+        const torva_sort*& outDomain = required(domain, "domain");
+        size_t& outArity = required(arity, "arity");
+        std::vector<torva_sort> list;
+        for (const torva::Sort& d : fromC(s, sort).getFunctionDomainSorts())
+            list.push_back(toC(s, d));
+        s.sortList.swap(list);
+        outDomain = s.sortList.data();
+        outArity = s.sortList.size();
+    });
+}
+
+TORVA_C_EXPORT torva_status torva_sort_get_function_codomain(torva_solver* solver, torva_sort sort,
+                                                             torva_sort* codomain) {
+    return guarded(solver, "torva_sort_get_function_codomain", [&](torva_solver& s) {
+        torva_sort& out = required(codomain, "codomain");
+        out = toC(s, fromC(s, sort).getFunctionCodomainSort());
     });
 }
 
@@ -384,6 +482,14 @@ TORVA_C_EXPORT torva_status torva_mk_const(torva_solver* solver, torva_sort sort
     });
 }
 
+TORVA_C_EXPORT torva_status torva_mk_const_array(torva_solver* solver, torva_sort array_sort, torva_term value,
+                                                 torva_term* term) {
+    return guarded(solver, "torva_mk_const_array", [&](torva_solver& s) {
+        torva_term& out = required(term, "term");
+        out = toC(s, s.solver.mkConstArray(fromC(s, array_sort), fromC(s, value)));
+    });
+}
+
 TORVA_C_EXPORT torva_status torva_mk_term(torva_solver* solver, torva_kind kind, size_t num_args,
                                           const torva_term* args, size_t num_indices, const uint32_t* indices,
                                           torva_term* term) {
@@ -408,7 +514,7 @@ TORVA_C_EXPORT torva_status torva_term_get_kind(torva_solver* solver, torva_term
 TORVA_C_EXPORT torva_status torva_term_get_sort(torva_solver* solver, torva_term term, torva_sort* sort) {
     return guarded(solver, "torva_term_get_sort", [&](torva_solver& s) {
         torva_sort& out = required(sort, "sort");
-        out = toC(fromC(s, term).getSort());
+        out = toC(s, fromC(s, term).getSort());
     });
 }
 

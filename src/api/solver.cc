@@ -1,9 +1,11 @@
 // The C++ interface over the term graph and the session engine. Terms are
-// (state, id) pairs; every entry point turns the terms it is given into ids
-// of its own store first, so a term of another solver, a null term or a
-// sort error is reported before anything changes. Checks run with the
-// solver's own engine state swapped in, so solvers that share a thread
-// never see each other's tables.
+// (state, id) pairs, and array and function sorts (state, store number)
+// pairs; every entry point turns the terms and sorts it is given into ids
+// of its own store first, so a term or sort of another solver, a null term
+// or a sort error is reported before anything changes. Values of arrays
+// are handed out as store terms over a constant array, in index order.
+// Checks run with the solver's own engine state swapped in, so solvers that
+// share a thread never see each other's tables.
 #include <gmpxx.h>
 
 #include <algorithm>
@@ -29,6 +31,11 @@ static_assert(static_cast<int>(Kind::ITE) == static_cast<int>(tk::Kind::Ite));
 static_assert(static_cast<int>(Kind::BV_ROTATE_RIGHT) == static_cast<int>(tk::Kind::RotateRight));
 static_assert(static_cast<int>(Kind::BV_ASHR) == static_cast<int>(tk::Kind::BvAshr));
 static_assert(static_cast<int>(Kind::BV_SGE) == static_cast<int>(tk::Kind::BvSge));
+static_assert(static_cast<int>(Kind::SELECT) == static_cast<int>(tk::Kind::Select));
+static_assert(static_cast<int>(Kind::STORE) == static_cast<int>(tk::Kind::Store));
+static_assert(static_cast<int>(Kind::CONST_ARRAY) == static_cast<int>(tk::Kind::ConstArray));
+static_assert(static_cast<int>(Kind::APPLY) == static_cast<int>(tk::Kind::Apply));
+static_assert(static_cast<int>(Kind::APPLY) + 1 == tk::kNumKinds);
 
 namespace {
 
@@ -99,6 +106,8 @@ const char* boolText(bool b) { return b ? "true" : "false"; }
 const char* kindName(Kind kind) {
     if (kind == Kind::CONSTANT) return "const";
     if (kind == Kind::VARIABLE) return "var";
+    if (kind == Kind::CONST_ARRAY) return "const-array";
+    if (kind == Kind::APPLY) return "apply";
     return tk::kindName(internalKind(kind));
 }
 
@@ -125,6 +134,13 @@ TermId SolverState::id(const Term& t, const char* role) const {
     if (t.state_ == nullptr) throw Error(std::string("a null term given as ") + role);
     if (t.state_ != this) throw Error(std::string("the ") + role + " is a term of another solver");
     return t.id_;
+}
+
+tk::Sort SolverState::sortCode(const Sort& sort, const char* role) const {
+    static_assert(Sort::kFirstCompound == tk::kFirstCompound);
+    if (sort.isNull()) throw Error(std::string("the null sort given as ") + role);
+    if (sort.owner_ != nullptr && sort.owner_ != this) throw Error(std::string("the ") + role + " is a sort of another solver");
+    return sort.code_;
 }
 
 void SolverState::invalidate() {
@@ -222,6 +238,7 @@ void SolverState::noteOutcome(tk::CheckOutcome& outcome, const std::vector<TermI
             last = Result::Sat;
             model = std::make_unique<tk::Evaluator>(store);
             for (const auto& [variable, value] : outcome.model.values) model->assign(variable, value);
+            for (const auto& [variable, table] : outcome.model.tables) model->assignTable(variable, table);
             break;
         case tk::Answer::Unsat:
             unsats++;
@@ -243,12 +260,51 @@ void SolverState::noteOutcome(tk::CheckOutcome& outcome, const std::vector<TermI
 
 // ---------------------------------------------------------------- sorts
 
+namespace {
+std::string describe(const Sort& sort) { return sort.isNull() ? std::string("the null sort") : sort.toString(); }
+}  // namespace
+
+bool Sort::isArray() const { return owner_ != nullptr && owner_->store.isArraySort(code_); }
+
+bool Sort::isFunction() const { return owner_ != nullptr && owner_->store.isFunctionSort(code_); }
+
 uint32_t Sort::getBvWidth() const {
-    if (!isBv()) throw Error("getBvWidth: " + (isNull() ? std::string("the null sort") : toString()) + " is no bit-vector sort");
+    if (!isBv()) throw Error("getBvWidth: " + describe(*this) + " is no bit-vector sort");
     return code_;
 }
 
-std::string Sort::toString() const { return isNull() ? "null" : tk::sortText(code_); }
+const detail::SolverState& Sort::partsOwner(bool array, const char* what) const {
+    if (array ? !isArray() : !isFunction())
+        throw Error(std::string(what) + ": " + describe(*this) + " is no " + (array ? "array" : "function") + " sort");
+    return *owner_;
+}
+
+Sort Sort::getArrayIndexSort() const {
+    const detail::SolverState& s = partsOwner(true, "getArrayIndexSort");
+    return s.sort(s.store.compound(code_).domain[0]);
+}
+
+Sort Sort::getArrayElementSort() const {
+    const detail::SolverState& s = partsOwner(true, "getArrayElementSort");
+    return s.sort(s.store.compound(code_).codomain);
+}
+
+std::vector<Sort> Sort::getFunctionDomainSorts() const {
+    const detail::SolverState& s = partsOwner(false, "getFunctionDomainSorts");
+    std::vector<Sort> domain;
+    for (tk::Sort d : s.store.compound(code_).domain) domain.push_back(s.sort(d));
+    return domain;
+}
+
+Sort Sort::getFunctionCodomainSort() const {
+    const detail::SolverState& s = partsOwner(false, "getFunctionCodomainSort");
+    return s.sort(s.store.compound(code_).codomain);
+}
+
+std::string Sort::toString() const {
+    if (isNull()) return "null";
+    return owner_ != nullptr ? owner_->store.sortName(code_) : tk::sortText(code_);
+}
 
 // ---------------------------------------------------------------- terms
 
@@ -261,7 +317,10 @@ const tk::TermStore& storeOf(detail::SolverState* state) {
 
 Kind Term::getKind() const { return static_cast<Kind>(storeOf(state_).kind(id_)); }
 
-Sort Term::getSort() const { return Sort(storeOf(state_).sort(id_)); }
+Sort Term::getSort() const {
+    tk::Sort code = storeOf(state_).sort(id_);
+    return state_->sort(code);
+}
 
 size_t Term::getNumChildren() const { return storeOf(state_).numArgs(id_); }
 
@@ -280,6 +339,7 @@ std::vector<Term> Term::getChildren() const {
 std::vector<uint32_t> Term::getIndices() const {
     const tk::TermStore& store = storeOf(state_);
     std::vector<uint32_t> indices;
+    if (store.kind(id_) == tk::Kind::ConstArray) return indices;  // its sort is the term's
     for (uint32_t i = 0; i < store.numIndices(id_); i++) indices.push_back(store.index(id_, i));
     return indices;
 }
@@ -325,9 +385,24 @@ detail::SolverState& live(const std::unique_ptr<detail::SolverState>& state) {
 }
 }  // namespace
 
-Sort Solver::mkBoolSort() const { return Sort(0); }
+Sort Solver::mkBoolSort() const { return Sort(tk::kBool, nullptr); }
 
-Sort Solver::mkBvSort(uint32_t width) const { return Sort(checkedWidth(width)); }
+Sort Solver::mkBvSort(uint32_t width) const { return Sort(checkedWidth(width), nullptr); }
+
+Sort Solver::mkArraySort(const Sort& index, const Sort& element) {
+    detail::SolverState& s = live(state_);
+    tk::Sort i = s.sortCode(index, "index sort"), e = s.sortCode(element, "element sort");
+    return guarded([&] { return s.sort(s.store.mkArraySort(i, e)); });
+}
+
+Sort Solver::mkFunctionSort(const std::vector<Sort>& domain, const Sort& codomain) {
+    detail::SolverState& s = live(state_);
+    if (domain.empty()) throw Error("mkFunctionSort: a function takes at least one argument (use mkConst for a constant)");
+    std::vector<tk::Sort> codes;
+    for (const Sort& d : domain) codes.push_back(s.sortCode(d, "domain sort"));
+    tk::Sort c = s.sortCode(codomain, "codomain sort");
+    return guarded([&] { return s.sort(s.store.mkFunctionSort(codes, c)); });
+}
 
 Term Solver::mkTrue() { return mkBoolean(true); }
 Term Solver::mkFalse() { return mkBoolean(false); }
@@ -372,7 +447,16 @@ Term Solver::mkBvOne(uint32_t width) { return mkBvValue(width, uint64_t{1}); }
 Term Solver::mkConst(Sort sort, const std::string& symbol) {
     detail::SolverState& s = live(state_);
     if (sort.isNull()) throw Error("mkConst: the null sort");
-    return guarded([&] { return s.term(s.store.mkVar(sort.isBool() ? tk::kBool : sort.getBvWidth(), symbol)); });
+    tk::Sort code = s.sortCode(sort);
+    return guarded([&] { return s.term(s.store.mkVar(code, symbol)); });
+}
+
+Term Solver::mkConstArray(const Sort& arraySort, const Term& value) {
+    detail::SolverState& s = live(state_);
+    tk::Sort code = s.sortCode(arraySort, "array sort");
+    TermId v = s.id(value, "element");
+    if (!s.store.isArraySort(code)) throw Error("mkConstArray: " + arraySort.toString() + " is no array sort");
+    return guarded([&] { return s.term(s.store.mk(tk::Kind::ConstArray, {v}, {code})); });
 }
 
 Term Solver::getTermById(uint64_t id) const {
@@ -385,6 +469,7 @@ Term Solver::mkTerm(Kind kind, const std::vector<Term>& args, const std::vector<
     detail::SolverState& s = live(state_);
     if (kind == Kind::CONSTANT || kind == Kind::VARIABLE)
         throw Error("mkTerm cannot make a value or a constant: use mkBvValue or mkConst");
+    if (kind == Kind::CONST_ARRAY) throw Error("mkTerm cannot make a constant array: use mkConstArray");
     tk::Kind k = internalKind(kind);
     constexpr size_t kInline = 8;
     TermId inlineIds[kInline];
@@ -455,6 +540,16 @@ TORVA_BINARY(mkBvSgt, BvSgt)
 TORVA_BINARY(mkBvSge, BvSge)
 #undef TORVA_BINARY
 
+Term Solver::mkSelect(const Term& array, const Term& index) { return apply(live(state_), tk::Kind::Select, {array, index}); }
+Term Solver::mkStore(const Term& array, const Term& index, const Term& element) {
+    return apply(live(state_), tk::Kind::Store, {array, index, element});
+}
+Term Solver::mkApply(const Term& function, const std::vector<Term>& args) {
+    std::vector<Term> operands{function};
+    operands.insert(operands.end(), args.begin(), args.end());
+    return mkTerm(Kind::APPLY, operands);
+}
+
 // ---------------------------------------------------------------- assertions
 
 void Solver::assertFormula(const Term& formula) {
@@ -519,24 +614,70 @@ std::string Solver::getReasonUnknown() const {
 }
 
 namespace {
-const mpz_class& modelValue(detail::SolverState& s, const Term& term, const char* what) {
+// The term of a model query, once a model is there.
+TermId modelTerm(detail::SolverState& s, const Term& term, const char* what) {
     TermId t = s.id(term, "term");
     if (!s.checked || s.last != Result::Sat || !s.model)
         throw Error(std::string(what) + ": there is no model (the last check did not answer sat, or the assertions changed since)");
+    return t;
+}
+
+// The value of a Boolean or bit-vector term.
+const mpz_class& modelValue(detail::SolverState& s, const Term& term, const char* what) {
+    TermId t = modelTerm(s, term, what);
+    if (tk::isCompoundSort(s.store.sort(t)))
+        throw Error(std::string(what) + ": the term is an array or a function; getValue or getValueString gives its value");
     return s.model->value(t);
+}
+
+TermId valueTerm(tk::TermStore& store, tk::Sort sort, const tk::Element& element);
+
+// Stores in index order over the constant array of the fallback.
+TermId arrayTerm(tk::TermStore& store, tk::Sort arraySort, const tk::TableValue& table) {
+    const tk::CompoundSort& parts = store.compound(arraySort);
+    TermId array = store.mk(tk::Kind::ConstArray, {valueTerm(store, parts.codomain, table.fallback)}, {arraySort});
+    for (const auto& [key, element] : table.entries)
+        array = store.mk(tk::Kind::Store, {array, store.mkConst(parts.domain[0], key[0]), valueTerm(store, parts.codomain, element)});
+    return array;
+}
+
+TermId valueTerm(tk::TermStore& store, tk::Sort sort, const tk::Element& element) {
+    return store.isArraySort(sort) ? arrayTerm(store, sort, element.asTable()) : store.mkConst(sort, element.number);
+}
+
+// (lambda ((x!1 S1) ...) body) of a function value.
+std::string functionText(const tk::TermStore& store, tk::Sort sort, const tk::TableValue& table) {
+    const tk::CompoundSort& parts = store.compound(sort);
+    std::vector<std::string> parameters;
+    std::string list;
+    for (size_t i = 0; i < parts.domain.size(); i++) {
+        parameters.push_back("x!" + std::to_string(i + 1));
+        list += std::string(i ? " " : "") + "(" + parameters.back() + " " + store.sortName(parts.domain[i]) + ")";
+    }
+    return "(lambda (" + list + ") " + tk::formatFunctionBody(store, sort, table, parameters) + ")";
 }
 }  // namespace
 
 Term Solver::getValue(const Term& term) {
     detail::SolverState& s = live(state_);
-    const mpz_class& v = modelValue(s, term, "getValue");
-    TermId t = s.id(term);
-    return guarded([&] { return s.term(s.store.mkConst(s.store.sort(t), v)); });
+    TermId t = modelTerm(s, term, "getValue");
+    tk::Sort sort = s.store.sort(t);
+    if (s.store.isFunctionSort(sort))
+        throw Error("getValue: a function has no value term; getValueString gives it, getValue of an application its value at a point");
+    if (s.store.isArraySort(sort)) {
+        tk::TableValue table = s.model->table(t);
+        return guarded([&] { return s.term(arrayTerm(s.store, sort, table)); });
+    }
+    mpz_class v = s.model->value(t);
+    return guarded([&] { return s.term(s.store.mkConst(sort, v)); });
 }
 
 std::vector<Term> Solver::getValue(const std::vector<Term>& terms) {
     detail::SolverState& s = live(state_);
-    for (const Term& t : terms) modelValue(s, t, "getValue");
+    for (const Term& t : terms) {
+        TermId id = modelTerm(s, t, "getValue");
+        if (s.store.isFunctionSort(s.store.sort(id))) throw Error("getValue: a function has no value term");
+    }
     std::vector<Term> values;
     for (const Term& t : terms) values.push_back(getValue(t));
     return values;
@@ -544,8 +685,11 @@ std::vector<Term> Solver::getValue(const std::vector<Term>& terms) {
 
 std::string Solver::getValueString(const Term& term) {
     detail::SolverState& s = live(state_);
-    const mpz_class& v = modelValue(s, term, "getValueString");
-    return tk::formatValue(s.store.sort(s.id(term)), v);
+    TermId t = modelTerm(s, term, "getValueString");
+    tk::Sort sort = s.store.sort(t);
+    if (s.store.isArraySort(sort)) return tk::formatArray(s.store, sort, s.model->table(t));
+    if (s.store.isFunctionSort(sort)) return functionText(s.store, sort, s.model->table(t));
+    return tk::formatValue(sort, s.model->value(t));
 }
 
 uint64_t Solver::getValueUint64(const Term& term) {
@@ -597,7 +741,11 @@ void Solver::setOption(const std::string& key, const std::string& value) {
     } else if (key == "incremental") {
         s.incremental = parseBool(key, value);
     } else if (key == "produce-unsat-cores") {
-        s.produceCores = parseBool(key, value);
+        bool produce = parseBool(key, value);
+        // Cores make the base-level assertions withdrawable, which a query
+        // may do only under a new generation.
+        if (produce != s.produceCores) s.generation++;
+        s.produceCores = produce;
         return;
     } else {
         std::string error;

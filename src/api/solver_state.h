@@ -36,7 +36,8 @@ struct SolverState {
     std::function<bool()> terminate;
 
     // Assertions: scopes[i] is how many assertions were live when scope
-    // i + 1 was opened; generation changes when the assertions are reset.
+    // i + 1 was opened; generation changes when the assertions are reset
+    // or when core production changes which of them are permanent.
     std::vector<terms::TermId> assertions;
     std::vector<size_t> scopes;
     uint64_t generation = 0;
@@ -61,6 +62,10 @@ struct SolverState {
 
     terms::TermId id(const Term& t, const char* role = "operand") const;
     Term term(terms::TermId t) { return Term(this, t); }
+    // The store's number of a sort; throws for the null sort and for an
+    // array or function sort of another solver.
+    terms::Sort sortCode(const Sort& sort, const char* role = "sort") const;
+    Sort sort(terms::Sort code) const { return Sort(code, terms::isCompoundSort(code) ? this : nullptr); }
     std::vector<Term> terms(const std::vector<terms::TermId>& ids);
     // Forgets the last answer: the assertions changed.
     void invalidate();

@@ -9,6 +9,7 @@
 // equal, so the elements are equal", which is valid whatever the model.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "engine/theory_solve.h"
@@ -51,9 +52,9 @@ void TheorySolve::addReadOverWrite(const Arrival& a, TermId element, const std::
     stopped_ = true;
 }
 
-// Records the access at the array. False when it stops there: it met a read
-// of the same indices (with the same value, which carries on for both, or
-// with another, which is a lemma).
+// Records the access at the array. False when it met a read of the same
+// indices there: with the same value, which carries on for both, or with
+// another, which is a lemma and stops the access.
 bool TheorySolve::arrive(const Arrival& arrival, TermId array) {
     auto& byIndex = arrivals_[array];
     auto found = byIndex.find(arrival.indexValues);
@@ -187,7 +188,9 @@ void TheorySolve::propagate(Arrival start, TermId array, terms::Evaluator& value
         TermId x = queue[head].first;
         const Arrival a = queue[head].second;
         if (!visited.emplace(x, a.indexValues).second) continue;
-        if (!arrive(a, x)) return;
+        // An access met by an equal one goes no further from here: the
+        // other carries the same value on the same way.
+        if (!arrive(a, x)) continue;
         carryDown(a, x, values, queue);
         if (!stopped_) carryUp(a, x, values, queue);
     }
@@ -245,8 +248,8 @@ bool TheorySolve::findLemmas(terms::Evaluator& values) {
 
 // The value an array holds at indices no read mentions: the constant of a
 // constant array it is tied to through stores, chosen branches and true
-// equalities, else 0 (at every level of nesting).
-terms::Element TheorySolve::defaultOf(TermId array, terms::Evaluator& values) {
+// equalities (at every level of nesting), if any.
+std::optional<terms::Element> TheorySolve::tiedDefault(TermId array, terms::Evaluator& values) {
     std::vector<TermId> stack{array};
     std::unordered_set<TermId> seen;
     while (!stack.empty()) {
@@ -256,8 +259,8 @@ terms::Element TheorySolve::defaultOf(TermId array, terms::Evaluator& values) {
         switch (store_->kind(a)) {
         case Kind::ConstArray: {
             TermId element = store_->arg(a, 0);
-            if (!store_->isArray(element)) return values.value(abstracted(element));
-            return terms::Element(terms::TableValue{defaultOf(element, values), {}});
+            if (!store_->isArray(element)) return terms::Element(values.value(abstracted(element)));
+            return terms::Element(terms::TableValue{tiedDefault(element, values).value_or(0), {}});
         }
         case Kind::Store: stack.push_back(store_->arg(a, 0)); break;
         case Kind::Ite: stack.push_back(store_->arg(a, values.value(abstracted(store_->arg(a, 0))) != 0 ? 1 : 2)); break;
@@ -271,7 +274,7 @@ terms::Element TheorySolve::defaultOf(TermId array, terms::Evaluator& values) {
             if (store_->kind(p) == Kind::Store && store_->arg(p, 0) == a) stack.push_back(p);
         }
     }
-    return 0;
+    return std::nullopt;
 }
 
 namespace {
@@ -290,6 +293,22 @@ void setNested(terms::TableValue& table, const terms::TableValue::Key& indices, 
 
 }  // namespace
 
+// The rows of an array of arrays that are tied to a constant array of
+// their own take its value where no read says otherwise.
+void TheorySolve::tieRows(TermId array, terms::TableValue& table, terms::Evaluator& values) {
+    auto parents = parents_.find(array);
+    if (parents == parents_.end()) return;
+    for (TermId row : parents->second) {
+        if (store_->kind(row) != Kind::Select) continue;
+        std::optional<terms::Element> tied = tiedDefault(row, values);
+        if (!tied) continue;
+        mpz_class index = values.value(abstracted(store_->arg(row, 1)));
+        terms::TableValue tiedRow{*tied, {}};
+        for (const auto& [key, element] : table.at({index}).asTable().entries) tiedRow.set(key, element);
+        table.set({index}, terms::Element(tiedRow));
+    }
+}
+
 terms::Model TheorySolve::completeModel(const terms::Model& inner, terms::Evaluator& values) {
     terms::Model model;
     for (const auto& entry : inner.values)
@@ -300,7 +319,8 @@ terms::Model TheorySolve::completeModel(const terms::Model& inner, terms::Evalua
     for (TermId a : arrays) {
         if (store_->kind(a) != Kind::Variable) continue;
         terms::TableValue table;
-        table.fallback = defaultOf(a, values);
+        table.fallback = tiedDefault(a, values).value_or(0);
+        tieRows(a, table, values);
         auto arrived = arrivals_.find(a);
         if (arrived != arrivals_.end())
             for (const auto& [indices, arrival] : arrived->second)
@@ -319,7 +339,7 @@ terms::Model TheorySolve::completeModel(const terms::Model& inner, terms::Evalua
 // A true equality whose sides the completed model tells apart gets the reads
 // of both sides at an index where they differ; the next round carries them.
 bool TheorySolve::repairEqualities(terms::Evaluator& values, terms::Evaluator& model) {
-    size_t before = lemmasThisRound_;
+    bool repaired = false;
     for (TermId e : liveEqualities_) {
         if (values.value(abstraction_.at(e)) == 0 || model.value(e) != 0) continue;
         Sort sort = store_->sort(store_->arg(e, 0));
@@ -338,10 +358,14 @@ bool TheorySolve::repairEqualities(terms::Evaluator& values, terms::Evaluator& m
         TermId at = store_->mkConst(parts.domain[0], index);
         TermId same = store_->mk(Kind::Equal, {store_->mk(Kind::Select, {store_->arg(e, 0), at}),
                                                store_->mk(Kind::Select, {store_->arg(e, 1), at})});
-        witnesses_[e].push_back(same);
+        std::vector<TermId>& witnesses = witnesses_[e];
+        if (std::find(witnesses.begin(), witnesses.end(), same) != witnesses.end()) continue;
+        // The lemma may be known from another check; the reads are new here.
+        witnesses.push_back(same);
         addLemma(implication({abstraction_.at(e)}, abstracted(same)));
+        repaired = true;
     }
-    return lemmasThisRound_ > before;
+    return repaired;
 }
 
 }  // namespace torva

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "simplify/array_reads.h"
+
 namespace torva {
 
 using terms::Answer;
@@ -83,7 +85,13 @@ TermId TheorySolve::abstracted(TermId t) {
 void TheorySolve::abstractNode(TermId t) {
     Kind kind = store_->kind(t);
     uint32_t n = store_->numArgs(t);
-    if (kind == Kind::Select || kind == Kind::Apply) {
+    if (kind == Kind::Select) {
+        TermId read = simplify::readThroughStores(*store_, t);
+        if (read != t) readsThrough_.emplace(t, read);
+        abstraction_.emplace(t, read == t ? proxyFor(t) : abstracted(read));
+        return;
+    }
+    if (kind == Kind::Apply) {
         abstraction_.emplace(t, proxyFor(t));
         return;
     }
@@ -128,7 +136,7 @@ void TheorySolve::abstractNode(TermId t) {
 // them over (with every lemma, which holds in every scope), new permanent
 // assertions of the same generation are appended.
 void TheorySolve::syncPermanent(const CheckQuery& query) {
-    if (!started_ || query.generation != generation_) {
+    if (!started_ || query.generation != generation_ || query.permanent < userPermanentSeen_) {
         started_ = true;
         generation_ = query.generation;
         innerGeneration_++;
@@ -172,7 +180,15 @@ void TheorySolve::collectLive(const CheckQuery& query) {
         stack.pop_back();
         if (!seen.insert(t).second) continue;
         Kind kind = store_->kind(t);
-        if (kind == Kind::Select && !store_->isArray(t)) liveSelects_.push_back(t);
+        if (kind == Kind::Select && !store_->isArray(t)) {
+            auto read = readsThrough_.find(t);
+            if (read != readsThrough_.end()) {
+                // The read stands for what it provably reads.
+                stack.push_back(read->second);
+                continue;
+            }
+            liveSelects_.push_back(t);
+        }
         if (kind == Kind::Apply) liveApplies_.push_back(t);
         if (kind == Kind::Store) liveStores_.push_back(t);
         if ((kind == Kind::Equal || kind == Kind::Distinct) && store_->isArray(store_->arg(t, 0))) {

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -77,7 +78,8 @@ private:
     bool arrive(const Arrival& arrival, TermId array);
     void carryDown(const Arrival& arrival, TermId x, terms::Evaluator& values, std::vector<std::pair<TermId, Arrival>>& queue);
     void carryUp(const Arrival& arrival, TermId x, terms::Evaluator& values, std::vector<std::pair<TermId, Arrival>>& queue);
-    terms::Element defaultOf(TermId array, terms::Evaluator& values);
+    std::optional<terms::Element> tiedDefault(TermId array, terms::Evaluator& values);
+    void tieRows(TermId array, terms::TableValue& table, terms::Evaluator& values);
     static Arrival withAtom(const Arrival& a, TermId atom);
     void addCongruence(const Arrival& a, const Arrival& b);
     void addReadOverWrite(const Arrival& a, TermId element, const std::vector<TermId>& extra);
@@ -95,6 +97,8 @@ private:
     // Abstraction: original term -> its Boolean or bit-vector stand-in.
     std::unordered_map<TermId, TermId> abstraction_;
     std::unordered_set<TermId> madeVariables_;
+    // Selects that provably read another term, and that term.
+    std::unordered_map<TermId, TermId> readsThrough_;
     // Array node -> the nodes directly above it: stores over it or holding
     // it, ites choosing it, equalities with it, selects of its elements.
     std::unordered_set<TermId> registeredArrays_;

@@ -482,7 +482,7 @@ const CompoundSort& TermStore::compound(Sort s) const {
 std::string TermStore::sortName(Sort s) const { return impl_->nameOf(s); }
 
 TermId TermStore::mkConst(Sort sort, const mpz_class& value) {
-    if (isCompoundSort(sort)) sortError("a constant must be Boolean or a bit-vector, got " + sortName(sort));
+    if (impl_->compoundOf(sort)) sortError("a constant must be Boolean or a bit-vector, got " + sortName(sort));
     checkWidth("bit-vector", sort);
     if (sort == kBool) {
         if (value != 0 && value != 1) sortError("a Boolean constant must be 0 or 1, got " + valueText(value));
@@ -502,10 +502,7 @@ TermId TermStore::mkConst(Sort sort, const mpz_class& value) {
 }
 
 TermId TermStore::mkVar(Sort sort, const std::string& name) {
-    if (isCompoundSort(sort))
-        compound(sort);
-    else
-        checkWidth("bit-vector", sort);
+    if (!impl_->compoundOf(sort)) checkWidth("bit-vector", sort);
     impl_->names.push_back(name);
     constexpr size_t kInlineChars = 15;
     if (impl_->names.back().capacity() > kInlineChars) impl_->nameBytes += impl_->names.back().capacity() + 1;

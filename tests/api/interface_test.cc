@@ -1,9 +1,11 @@
 // The C++ interface where the model-based tester (api_model_test.cc) does
 // not reach: values wider than 64 bits, the text of odd names and of deep
 // sharing, limits, the message of every misuse, solvers in parallel
-// threads, and a model that fails its check.
+// threads, a model that fails its check, and arrays and functions through
+// scopes, assumptions, values and cores.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <stdexcept>
@@ -24,6 +26,7 @@ using torva::Error;
 using torva::Kind;
 using torva::Result;
 using torva::Solver;
+using torva::Sort;
 using torva::Term;
 
 TEST(Interface, ValuesWiderThan64Bits) {
@@ -239,6 +242,120 @@ TEST(Interface, AWrongModelIsAnErrorAndTheSolverStaysUsable) {
         ASSERT_EQ(Result::Sat, round == 2 ? s.checkSat({small}) : s.checkSat());
         EXPECT_GT(s.getValueUint64(x), 200u);
     }
+}
+
+// Whether a value term is a chain of stores of values, indices ascending,
+// over a constant array of a value.
+bool isArrayValue(const Term& value) {
+    Term t = value;
+    std::string previous;
+    while (t.getKind() == Kind::STORE) {
+        if (t[1].getKind() != Kind::CONSTANT || t[2].getKind() != Kind::CONSTANT) return false;
+        std::string index = t[1].getBvValue(2);
+        if (!previous.empty() && index >= previous) return false;  // read outermost first: descending
+        previous = index;
+        t = t[0];
+    }
+    return t.getKind() == Kind::CONST_ARRAY && t[0].getKind() == Kind::CONSTANT;
+}
+
+// The values of a model checked against the formulas they must satisfy:
+// each read of the array's value term, and each application at the
+// arguments' values, gives what the model gives the read and the
+// application themselves.
+TEST(Interface, ArraysAndFunctionsThroughScopesAssumptionsValuesAndCores) {
+    Solver s;
+    s.setOption("produce-unsat-cores", "true");
+    Sort nibble = s.mkBvSort(4), byte = s.mkBvSort(8);
+    Sort memory = s.mkArraySort(nibble, byte), hash = s.mkFunctionSort({byte}, nibble);
+    EXPECT_EQ(memory, s.mkArraySort(nibble, byte));
+    EXPECT_TRUE(memory.isArray() && !memory.isBv() && hash.isFunction() && !hash.isArray());
+    EXPECT_EQ(nibble, memory.getArrayIndexSort());
+    EXPECT_EQ(byte, memory.getArrayElementSort());
+    EXPECT_EQ(std::vector<Sort>{byte}, hash.getFunctionDomainSorts());
+    EXPECT_EQ(nibble, hash.getFunctionCodomainSort());
+    EXPECT_EQ("(Array (_ BitVec 4) (_ BitVec 8))", memory.toString());
+    EXPECT_EQ("(-> (_ BitVec 8) (_ BitVec 4))", hash.toString());
+
+    Term a = s.mkConst(memory, "a"), f = s.mkConst(hash, "f");
+    Term i = s.mkConst(nibble, "i"), j = s.mkConst(nibble, "j");
+    Term readJ = s.mkSelect(s.mkStore(a, i, s.mkBvValue(8, 200)), j);
+    Term hashed = s.mkApply(f, {readJ});
+    EXPECT_EQ(memory, a.getSort());
+    EXPECT_EQ(Kind::APPLY, hashed.getKind());
+    EXPECT_EQ("(f (select (store a i #b11001000) j))", hashed.toString());
+    s.assertFormula(s.mkEqual(hashed, s.mkApply(f, {s.mkSelect(a, j)})));
+    s.assertFormula(s.mkBvUgt(hashed, s.mkBvValue(4, 12)));
+
+    auto expectModelHolds = [&] {
+        Term value = s.getValue(a);
+        EXPECT_TRUE(isArrayValue(value)) << value;
+        EXPECT_EQ(value.toString(), s.getValueString(a));
+        for (uint64_t k = 0; k < 16; k++) {
+            Term at = s.mkBvValue(4, k);
+            EXPECT_EQ(s.getValueUint64(s.mkSelect(a, at)), s.getValueUint64(s.mkSelect(value, at)));
+        }
+        Term argument = s.getValue(readJ);
+        EXPECT_EQ(s.getValueUint64(hashed), s.getValueUint64(s.mkApply(f, {argument})));
+        EXPECT_GT(s.getValueUint64(hashed), 12u);
+        for (const Term& assertion : s.getAssertions()) EXPECT_TRUE(s.getValue(assertion).getBooleanValue());
+    };
+    ASSERT_EQ(Result::Sat, s.checkSat());
+    expectModelHolds();
+    EXPECT_EQ(0u, s.getValueString(f).find("(lambda ((x!1 (_ BitVec 8))) "));
+
+    // i = j reads the 200 stored, so f(200) = f(a[i]) > 12.
+    s.push();
+    s.assertFormula(s.mkEqual(i, j));
+    ASSERT_EQ(Result::Sat, s.checkSat());
+    expectModelHolds();
+    EXPECT_EQ(200u, s.getValueUint64(readJ));
+    EXPECT_GT(s.getValueUint64(s.mkApply(f, {s.mkSelect(a, i)})), 12u);
+    s.pop();
+
+    // Under assumptions: i = j and f(200) <= 12 cannot hold together.
+    Term same = s.mkEqual(i, j), low = s.mkBvUle(s.mkApply(f, {s.mkBvValue(8, 200)}), s.mkBvValue(4, 12));
+    Term unrelated = s.mkEqual(s.mkSelect(a, s.mkBvValue(4, 3)), s.mkBvValue(8, 3));
+    ASSERT_EQ(Result::Unsat, s.checkSat({unrelated, same, low}));
+    std::vector<Term> failed = s.getUnsatAssumptions();
+    EXPECT_EQ(Result::Unsat, s.checkSat(failed));
+    ASSERT_EQ(Result::Sat, s.checkSat({unrelated, low}));
+    expectModelHolds();
+
+    // A core of assertions: b = a with a[i] written back, yet b != a.
+    s.push();
+    Term b = s.mkConst(memory, "b");
+    Term writtenBack = s.mkEqual(b, s.mkStore(a, i, s.mkSelect(a, i)));
+    s.assertFormula(s.mkEqual(s.mkSelect(b, j), s.mkBvValue(8, 7)));
+    s.assertFormula(writtenBack);
+    s.assertFormula(s.mkDistinct(a, b));
+    ASSERT_EQ(Result::Unsat, s.checkSat());
+    std::vector<Term> core = s.getUnsatCore();
+    EXPECT_TRUE(std::find(core.begin(), core.end(), writtenBack) != core.end());
+    s.pop();
+    s.push();
+    for (const Term& t : core) s.assertFormula(t);
+    EXPECT_EQ(Result::Unsat, s.checkSat());
+    s.pop();
+    ASSERT_EQ(Result::Sat, s.checkSat());
+    expectModelHolds();
+
+    Solver other;
+    Sort foreign = other.mkArraySort(other.mkBvSort(4), other.mkBvSort(8));
+    EXPECT_NE(memory, foreign);
+    const std::pair<const char*, std::function<void()>> misuses[] = {
+        {"another solver", [&] { s.mkConst(foreign, "c"); }},
+        {"another solver", [&] { s.mkArraySort(nibble, foreign); }},
+        {"mkConstArray", [&] { s.mkTerm(Kind::CONST_ARRAY, {i}); }},
+        {"no array sort", [&] { s.mkConstArray(byte, i); }},
+        {"array or a function", [&] { s.getValueUint64(a); }},
+        {"function has no value term", [&] { s.getValue(f); }},
+        {"no function sort", [&] { byte.getFunctionCodomainSort(); }},
+    };
+    for (const auto& [fragment, call] : misuses) expectError(call, fragment);
+    EXPECT_THROW(s.mkSelect(i, j), Error);
+    EXPECT_THROW(s.mkApply(f, {i}), Error);
+    EXPECT_THROW(s.mkApply(a, {i}), Error);
 }
 
 }  // namespace

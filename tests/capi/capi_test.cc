@@ -382,6 +382,9 @@ TEST(CApiMisuse, EachMisuseHasItsStatusAndMessageAndWritesNothing) {
     torva_term foreign = other.var(8, "y"), foreignFormula = other.var(0, "c");
     const torva_term withForeign[2] = {x, foreign};
     const torva_kind noKind = static_cast<torva_kind>(99);
+    torva_sort foreignArray{}, array{};
+    other.ok(torva_mk_array_sort(other.get(), other.sort(4), other.sort(8), &foreignArray));
+    s.ok(torva_mk_array_sort(s.get(), s.sort(4), s.sort(8), &array));
     // The out-parameters, holding values that no call writes; a refused call must leave them so.
     struct {
         torva_term term{77};
@@ -401,6 +404,10 @@ TEST(CApiMisuse, EachMisuseHasItsStatusAndMessageAndWritesNothing) {
         {TORVA_ERROR, "not a term", [&] { return torva_term_to_string(h, torva_term{x.id + 1000}, &o.text); }},
         {TORVA_ERROR, "kind", [&] { return torva_mk_term(h, noKind, 1, &x, 0, nullptr, &o.term); }},
         {TORVA_ERROR, "sort", [&] { return torva_mk_const(h, torva_sort{}, "z", &o.term); }},
+        {TORVA_ERROR, "sort belongs to another solver", [&] { return torva_mk_const(h, foreignArray, "z", &o.term); }},
+        {TORVA_ERROR, "no sort of this solver",
+         [&] { return torva_mk_const(h, torva_sort{array.code + 1, array.solver}, "z", &o.term); }},
+        {TORVA_ERROR, "no array sort", [&] { return torva_mk_const_array(h, s.sort(4), x, &o.term); }},
         {TORVA_ERROR, "", [&] { return torva_mk_bv_value_string(h, 8, "12", 7, &o.term); }},
         {TORVA_ERROR, "no bit-vector sort", [&] { return torva_term_get_bv_width(h, b, &o.width); }},
         {TORVA_ERROR, "has 0 operands", [&] { return torva_term_get_child(h, x, 0, &o.term); }},

@@ -1,7 +1,8 @@
 # Tests of the Python module torva: its operators against Python integer
 # arithmetic at every width from 1 to 70, values of any size, what terms
-# tell, misuse, a session of scopes, assumptions and cores, limits, threads
-# and the interpreter lock.
+# tell, misuse, a session of scopes, assumptions and cores, arrays and
+# functions against brute force, limits, threads and the interpreter lock.
+import itertools
 import random
 import sys
 import threading
@@ -230,6 +231,56 @@ def test_session_of_scopes_assumptions_and_cores():
     stats = s.statistics()
     assert stats["checks"] == 6 and stats["checks sat"] == 1
     assert isinstance(stats["last check seconds"], float)
+
+
+def stored(array, index, element):
+    return array[:index] + (element,) + array[index + 1:]
+
+
+# Formulas over an array a from 2-bit indices to 1-bit elements, a function
+# f from 1 bit to 2 bits and a 2-bit i: each built from the terms, and
+# decided from the values (a and f as tuples of their entries).
+ARRAY_CASES = {
+    "one input two outputs": (
+        lambda s, a, f, i: [f(a.select(i)) == i, f(a.select(i + 1)) == i + 1, a.select(i) == a.select(i + 1)],
+        lambda A, F, I: F[A[I]] == I and F[A[(I + 1) % 4]] == (I + 1) % 4 and A[I] == A[(I + 1) % 4]),
+    "store leaves other indices": (
+        lambda s, a, f, i: [torva.Select(torva.Store(a, i, 1), i + 1) != a.select(i + 1)],
+        lambda A, F, I: stored(A, I, 1)[(I + 1) % 4] != A[(I + 1) % 4]),
+    "store over a constant array": (
+        lambda s, a, f, i: [a == torva.Store(s.const_array(a.sort, 0), i, 1), f(a.select(i + 2)) == 3],
+        lambda A, F, I: A == tuple(int(k == I) for k in range(4)) and F[A[(I + 2) % 4]] == 3),
+    "three images of two inputs": (
+        lambda s, a, f, i: [torva.Or(f(a.select(0)) != f(a.select(1)), f(a.select(i)) == 2),
+                            f(a.select(2)) != f(a.select(3)), a.select(i) == 1],
+        lambda A, F, I: (F[A[0]] != F[A[1]] or F[A[I]] == 2) and F[A[2]] != F[A[3]] and A[I] == 1),
+    "function of a store": (
+        lambda s, a, f, i: [f(torva.Select(torva.Store(a, i, 0), i)) == f(1), f(0) != f(1)],
+        lambda A, F, I: F[stored(A, I, 0)[I]] == F[1] and F[0] != F[1]),
+}
+
+
+@pytest.mark.parametrize("build, holds", ARRAY_CASES.values(), ids=list(ARRAY_CASES))
+def test_arrays_and_functions_agree_with_brute_force(build, holds):
+    s = torva.Solver()
+    index, element = s.bv_sort(2), s.bv_sort(1)
+    memory = s.array_sort(index, element)
+    assert memory.is_array() and memory.index == index and memory.element == element
+    assert str(memory) == "(Array (_ BitVec 2) (_ BitVec 1))"
+    a, f, i = s.const(memory, "a"), s.const(s.function_sort([element], index), "f"), s.bv_const("i", 2)
+    s.add(*build(s, a, f, i))
+    expected = any(holds(A, F, I) for A in itertools.product(range(2), repeat=4)
+                   for F in itertools.product(range(4), repeat=2) for I in range(4))
+    assert s.check() == (SAT if expected else UNSAT)
+    if expected:
+        model = s.model()
+        A = tuple(int(model[a.select(k)]) for k in range(4))
+        F = tuple(int(model[f(v)]) for v in range(2))
+        assert holds(A, F, int(model[i]))
+        value = model[a]
+        assert value.kind in (torva.Kind.STORE, torva.Kind.CONST_ARRAY) and str(value) == model.text(a)
+        assert tuple(int(model[value.select(k)]) for k in range(4)) == A
+        assert model.text(f).startswith("(lambda ((x!1 (_ BitVec 1))) ")
 
 
 def factoring_solver(product):

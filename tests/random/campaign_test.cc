@@ -7,7 +7,10 @@
 //    SMT-LIB 1 reader and, when the basic reader accepts it, the benchmark
 //    path, every answer, model and value checked by the graph oracle
 //    (TORVA_GRAPH_INSTANCES, fewer in a sanitizer build; TORVA_GRAPH_TIMEOUT
-//    seconds per path).
+//    seconds per path);
+//  - Arrays: sessions with arrays and uninterpreted functions through the
+//    SMT-LIB 2 reader and the session engine, small ones decided by
+//    enumeration, the others planted (TORVA_ARRAY_SESSIONS).
 // Failing cases go to TORVA_RANDOM_FAILURES when it is set. A wrong answer or
 // an abnormal end always fails; time limits only beyond one percent of a
 // suite (or one instance in a small suite). Also the oracles' own checks:
@@ -20,6 +23,7 @@
 #include <iostream>
 #include <string>
 
+#include "random/array_session.h"
 #include "random/graph_oracle.h"
 
 #include "sanitized.h"
@@ -33,7 +37,7 @@ const int kGraphInstances = 120;
 const int kGraphInstances = 360;
 #endif
 
-enum class Campaign { Library, Graph };
+enum class Campaign { Library, Graph, Arrays };
 
 struct SuiteParam {
     Campaign campaign;
@@ -67,6 +71,14 @@ InstanceResult runInstance(const SuiteParam& p, uint64_t seed, const std::string
         if (!v.ok) keepFailure(base, {{".smt", o.generated.bench.text()}, {".txt", v.report = describeFailure(c, o)}});
         return v;
     }
+    if (p.campaign == Campaign::Arrays) {
+        ArraySession s = generateArraySession(seed, p.shape == Shape::Small ? ArrayShape::Enumerated : ArrayShape::Planted);
+        ArrayVerdict a = runArraySession(s, seed, dir, timeout);
+        InstanceResult v{a.ok, a.unsat == 0, a.timedOut, ""};
+        if (!v.ok)
+            keepFailure("arrays_" + base, {{".smt2", s.text}, {".txt", v.report = a.variant + ": " + a.message + "\n" + s.text}});
+        return v;
+    }
     GraphCase c{p.profile, p.shape, seed, 3, PathSelection()};
     GraphOutcome o = runGraphCase(c, dir, timeout);
     InstanceResult v{o.ok, o.sat, o.timedOut, ""};
@@ -83,6 +95,7 @@ std::vector<SuiteParam> allSuites() {
             v.push_back({Campaign::Library, p, s});
             if (p == Profile::Default || p == Profile::Modules) v.push_back({Campaign::Graph, p, s});
         }
+    for (Shape s : {Shape::Small, Shape::Planted}) v.push_back({Campaign::Arrays, Profile::Default, s});
     return v;
 }
 
@@ -93,12 +106,15 @@ TEST_P(Campaigns, AnswersAgreeWithTheReferenceEvaluator) {
     bool library = p.campaign == Campaign::Library;
     int suites = 0;  // of this campaign, which share its instances
     for (const SuiteParam& s : allSuites()) suites += s.campaign == p.campaign;
-    int count = std::max(1, library ? envInt("TORVA_RANDOM_INSTANCES", 9000) / suites
-                                    : envInt("TORVA_GRAPH_INSTANCES", kGraphInstances) / suites);
+    bool arrays = p.campaign == Campaign::Arrays;
+    int count = std::max(1, library  ? envInt("TORVA_RANDOM_INSTANCES", 9000) / suites
+                            : arrays ? envInt("TORVA_ARRAY_SESSIONS", 48) / suites
+                                     : envInt("TORVA_GRAPH_INSTANCES", kGraphInstances) / suites);
     int timeout = library ? envInt("TORVA_RANDOM_TIMEOUT", 20) : envInt("TORVA_GRAPH_TIMEOUT", 10);
-    uint64_t first = library ? static_cast<uint64_t>(p.profile) * 1000000 + static_cast<uint64_t>(p.shape) * 100000
-                             : 7000000 + static_cast<uint64_t>(p.profile) * 100000 + static_cast<uint64_t>(p.shape) * 10000;
-    std::string dir = makeWorkDir(library ? "oracle" : "graph");
+    uint64_t first = library  ? static_cast<uint64_t>(p.profile) * 1000000 + static_cast<uint64_t>(p.shape) * 100000
+                     : arrays ? 9000000 + static_cast<uint64_t>(p.shape) * 10000
+                              : 7000000 + static_cast<uint64_t>(p.profile) * 100000 + static_cast<uint64_t>(p.shape) * 10000;
+    std::string dir = makeWorkDir(library ? "oracle" : arrays ? "arrays" : "graph");
     int sat = 0, unsat = 0, failures = 0, timeouts = 0;
     for (uint64_t seed = first; seed < first + static_cast<uint64_t>(count); seed++) {
         InstanceResult v = runInstance(p, seed, dir, timeout);
@@ -120,6 +136,7 @@ TEST_P(Campaigns, AnswersAgreeWithTheReferenceEvaluator) {
 
 std::string suiteName(const ::testing::TestParamInfo<SuiteParam>& info) {
     const SuiteParam& p = info.param;
+    if (p.campaign == Campaign::Arrays) return std::string("arrays_") + shapeName(p.shape);
     return std::string(p.campaign == Campaign::Library ? "library_" : "graph_") + profileName(p.profile) + "_" +
            shapeName(p.shape);
 }
@@ -191,6 +208,23 @@ TEST(OracleSelfCheck, ResponseCheckRejectsWrongResponses) {
     EXPECT_TRUE(accepted("sat\n((p true) ((= x #b0101) true) (x #x5))", 10));
     EXPECT_FALSE(accepted("sat\n((p true) ((= x #b0101) false) (x #x5))", 10)) << "value of a term";
     EXPECT_FALSE(accepted("sat\n((p true) (x #x5))", 10)) << "too few values";
+}
+
+// The array sessions' own oracle: every refuted law is unsatisfiable by
+// enumeration, so the laws that decide planted sessions are valid; and a
+// flipped answer is refused.
+TEST(OracleSelfCheck, ArrayLawsAreValidAndWrongAnswersRefused) {
+    for (uint64_t seed = 0; seed < 40; seed++) {
+        ArraySession s = generateArraySession(seed, ArrayShape::Enumerated);
+        for (size_t k = 0; k < s.pool.size(); k++)
+            if (s.laws >> k & 1) {
+                EXPECT_EQ(s.decide(1ULL << k), Expect::Unsat) << s.inst.text(s.pool[k]);
+            }
+        std::string flipped;
+        for (const ArrayStep& step : s.steps)
+            if (step.ask == ArrayAsk::Check) flipped += step.expect == Expect::Sat ? "unsat\n" : "sat\n";
+        EXPECT_FALSE(checkArrayResponses(s, flipped).ok);
+    }
 }
 
 }  // namespace

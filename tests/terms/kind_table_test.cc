@@ -1,4 +1,4 @@
-// The kind table against the operators of QF_BV: every SMT-LIB 2 name
+// The kind table against the operators of the logics: every SMT-LIB 2 name
 // belongs to its kind, with the operand and index counts and the way n-ary
 // applications combine that the logic gives it (the reader, the sort
 // checks, the lowering and the word blaster all read them from here).
@@ -38,13 +38,14 @@ const Row kOperators[] = {
     {"bvlshr", K::BvLshr, 2, 0, None}, {"bvashr", K::BvAshr, 2, 0, None}, {"bvult", K::BvUlt, 2, 0, None},
     {"bvule", K::BvUle, 2, 0, None}, {"bvugt", K::BvUgt, 2, 0, None}, {"bvuge", K::BvUge, 2, 0, None},
     {"bvslt", K::BvSlt, 2, 0, None}, {"bvsle", K::BvSle, 2, 0, None}, {"bvsgt", K::BvSgt, 2, 0, None},
-    {"bvsge", K::BvSge, 2, 0, None},
+    {"bvsge", K::BvSge, 2, 0, None}, {"select", K::Select, 2, 0, None}, {"store", K::Store, 3, 0, None},
 };
 
 }  // namespace
 
 TEST(KindTable, EveryOperatorOfTheLogicHasItsRow) {
-    static_assert(sizeof(kOperators) / sizeof(kOperators[0]) + 2 == kNumKinds, "every operator kind listed");
+    // Constants, variables, constant arrays and applications have no name.
+    static_assert(sizeof(kOperators) / sizeof(kOperators[0]) + 4 == kNumKinds, "every operator kind listed");
     for (const Row& row : kOperators) {
         SCOPED_TRACE(row.name);
         Kind found = Kind::Const;
@@ -56,7 +57,7 @@ TEST(KindTable, EveryOperatorOfTheLogicHasItsRow) {
         EXPECT_EQ(info.numIndices, row.numIndices);
         EXPECT_EQ(info.chain, row.chain);
     }
-    for (Kind k : {Kind::Const, Kind::Variable}) EXPECT_EQ(std::string(kindName(k)), "");
+    for (Kind k : {Kind::Const, Kind::Variable, Kind::ConstArray, Kind::Apply}) EXPECT_EQ(std::string(kindName(k)), "");
     for (int i = 0; i < kNumKinds; i++) EXPECT_EQ(static_cast<int>(kindInfo(static_cast<Kind>(i)).kind), i);
     Kind refused = Kind::BvSge;
     for (const char* name : {"", "BVADD", "bvadd ", "let", "true"}) EXPECT_FALSE(kindByName(name, refused)) << name;

@@ -3,10 +3,13 @@
 // benchmark path, or of the term-graph paths (--path), and keeps every
 // failing case in a directory (the benchmark as NAME.smt, for the graph
 // paths also the script as NAME.smt2; the seed, the configuration, the
-// problem and the runs' output as NAME.txt).
+// problem and the runs' output as NAME.txt). The profile "arrays" runs
+// sessions with arrays and uninterpreted functions instead (small: decided
+// by enumeration; planted and law: by construction).
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "random/array_session.h"
 #include "random/graph_oracle.h"
 #include "random/oracle.h"
 
@@ -32,6 +36,7 @@ struct Options {
     int timeout = 60;
     int depth = 3;
     std::string path = "benchmark";
+    bool arrays = false;
 };
 
 bool graphPaths(const std::string& path, PathSelection& p) {
@@ -43,12 +48,13 @@ bool graphPaths(const std::string& path, PathSelection& p) {
 }
 
 void usage() {
-    std::cerr << "usage: torva-fuzz random [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search]\n"
+    std::cerr << "usage: torva-fuzz random [--first SEED] [--count N] [--profile default|modules|clauses|mixed|search|arrays]\n"
                  "                         [--shape small|planted|law] [--out DIR] [--timeout SECONDS] [--depth N]\n"
                  "                         [--path benchmark|smt2|extended|both]\n"
                  "Runs seeds FIRST .. FIRST+N-1 for every chosen profile and shape (all when not given).\n"
                  "--path: the SMT-LIB 1 benchmark path (default); the SMT-LIB 2 script or the extended SMT-LIB 1 reader\n"
-                 "through the term graph; or both of those and the benchmark path where it reads the instance.\n";
+                 "through the term graph; or both of those and the benchmark path where it reads the instance.\n"
+                 "--profile arrays: sessions with arrays and functions through the SMT-LIB 2 reader (alone).\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -71,6 +77,8 @@ bool parseOptions(int argc, char** argv, Options& o) {
             PathSelection unused;
             if (value != "benchmark" && !graphPaths(value, unused)) return false;
             o.path = value;
+        } else if (arg == "--profile" && value == "arrays") {
+            o.arrays = true;
         } else if (arg == "--profile") {
             Profile p;
             if (!profileByName(value, &p)) return false;
@@ -137,6 +145,35 @@ int graphCampaign(const Options& o, const std::string& dir) {
     return failed ? 1 : 0;
 }
 
+// Sessions with arrays and functions; small instances are decided by
+// enumeration, the others are planted.
+int arrayCampaign(const Options& o, const std::string& dir) {
+    uint64_t sat = 0, unsat = 0, timeouts = 0, failed = 0;
+    for (uint64_t i = 0; i < o.count; i++) {
+        for (Shape s : o.shapes) {
+            if (s == Shape::Law && std::find(o.shapes.begin(), o.shapes.end(), Shape::Planted) != o.shapes.end()) continue;
+            uint64_t seed = o.first + i;
+            ArraySession session = generateArraySession(seed, s == Shape::Small ? ArrayShape::Enumerated : ArrayShape::Planted);
+            ArrayVerdict v = runArraySession(session, seed, dir, o.timeout);
+            sat += static_cast<uint64_t>(v.sat);
+            unsat += static_cast<uint64_t>(v.unsat);
+            if (v.ok) continue;
+            (v.timedOut ? timeouts : failed)++;
+            mkdir(o.out.c_str(), 0755);
+            std::string base = o.out + "/arrays_" + shapeName(s) + "_" + std::to_string(seed);
+            std::ofstream(base + ".smt2") << session.text;
+            std::ofstream(base + ".txt") << "seed " << seed << ", " << v.variant << "\nproblem: " << v.message
+                                         << "\nresponses:\n" << v.responses;
+            std::cout << (v.timedOut ? "TIMEOUT" : "FAIL") << " seed " << seed << " arrays/" << shapeName(s) << " ("
+                      << v.variant << "): " << v.message << std::endl;
+        }
+    }
+    std::cout << "checked " << o.count << " seeds of array sessions: " << sat << " sat and " << unsat
+              << " unsat answers, " << timeouts << " timeouts, " << failed << " failed"
+              << (failed + timeouts ? " (kept in " + o.out + ")" : "") << std::endl;
+    return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int runRandomCampaign(int argc, char** argv) {
@@ -146,6 +183,11 @@ int runRandomCampaign(int argc, char** argv) {
         return 2;
     }
     std::string dir = makeWorkDir("campaign");
+    if (o.arrays) {
+        int status = arrayCampaign(o, dir);
+        rmdir(dir.c_str());
+        return status;
+    }
     if (o.path != "benchmark") {
         int status = graphCampaign(o, dir);
         rmdir(dir.c_str());

@@ -1,4 +1,5 @@
-// The built-in SMT-LIB 2 scripts and their answers. Values of the bit-vector
+// The built-in SMT-LIB 2 scripts and their answers, in QF_BV and with
+// arrays and functions. Values of the bit-vector
 // operators are checked on fixed operands (a = #x5a, b = #x3c, c = #xa5:
 // positive, positive, negative), so every assertion of those scripts is a
 // known fact; the deep scripts are built here, with sizes that stay far
@@ -391,6 +392,59 @@ lines")
 (check-sat)
 )",
      "sat sat sat"},
+    // Arrays and a function: read over write, a store that changes an
+    // array, and congruence through the store.
+    {R"((set-logic QF_AUFBV)
+(set-option :produce-models true)
+(declare-const a (Array (_ BitVec 2) (_ BitVec 3)))
+(declare-const b (Array (_ BitVec 2) (_ BitVec 3)))
+(declare-fun f ((_ BitVec 3) Bool) (_ BitVec 3))
+(declare-const i (_ BitVec 2))
+(declare-const p Bool)
+(assert (= (select (store a i #b101) i) #b101))
+(assert (= b (store a #b01 (f (select a i) p))))
+(assert (distinct a b))
+(check-sat)
+(get-model)
+(get-value (a (select b #b01) (f #b000 true) (store b i #b111)))
+(push 1)
+(assert (= a ((as const (Array (_ BitVec 2) (_ BitVec 3))) #b000)))
+(assert (= b a))
+(check-sat)
+(pop 1)
+(check-sat-assuming ((= (select b #b01) (select a #b01))))
+)",
+     "sat unsat unsat"},
+    // An array of arrays and of Booleans: a store that hides an inner array,
+    // congruence of a Boolean function, five distinct arrays of a sort of
+    // four values, and an array of equal elements that is not constant.
+    {R"((set-logic QF_AUFBV)
+(declare-const m (Array (_ BitVec 1) (Array (_ BitVec 1) Bool)))
+(declare-fun g ((_ BitVec 2)) Bool)
+(declare-const x (_ BitVec 2))
+(declare-const y (_ BitVec 2))
+(assert (select (select m #b0) #b1))
+(assert (not (select (select (store m #b1 ((as const (Array (_ BitVec 1) Bool)) false)) #b1) #b0)))
+(check-sat)
+(push 1)
+(assert (= x y))
+(assert (distinct (g x) (g y)))
+(check-sat)
+(pop 1)
+(push 1)
+(declare-const c (Array (_ BitVec 1) Bool))
+(declare-const d (Array (_ BitVec 1) Bool))
+(declare-const e (Array (_ BitVec 1) Bool))
+(declare-const h (Array (_ BitVec 1) Bool))
+(declare-const k (Array (_ BitVec 1) Bool))
+(assert (distinct c d e h k))
+(check-sat)
+(pop 1)
+(assert (= (select m #b0) (select m #b1)))
+(assert (not (= m ((as const (Array (_ BitVec 1) (Array (_ BitVec 1) Bool))) (select m #b0)))))
+(check-sat)
+)",
+     "sat unsat unsat unsat"},
 };
 
 std::string repeated(const std::string& piece, int times) {

@@ -1,4 +1,4 @@
-// The fuzzer's built-in SMT-LIB 2 scripts: small valid QF_BV scripts that
+// The fuzzer's built-in SMT-LIB 2 scripts: small valid QF_BV and QF_AUFBV scripts that
 // together use every command, every operator and every literal and symbol
 // form, each with the check-sat answers it must produce. The answers were
 // worked out by hand (fixed values, planted solutions, valid laws), so a

@@ -1,6 +1,10 @@
 // The model-based tester of the C++ interface: the calls, the model of the
 // solver (terms evaluated on 64-bit words, scopes, brute force), the
 // generator of sequences, the shrinker and the printer of GoogleTest cases.
+// An array or a unary function over narrow bit vectors is a word too: its
+// table, the entry of each index (argument) k in bits [k e, (k + 1) e) for
+// elements (results) of e bits, so that equal arrays are equal words and
+// brute force enumerates arrays and functions like any variable.
 // Invariant: the model never asks the solver under test; it asks fresh
 // solvers only for answers it cannot compute itself.
 #include "interface/api_model.h"
@@ -58,6 +62,51 @@ std::string withoutLets(std::string text) {
         text = expanded;
     }
     return text;
+}
+
+// ---------------------------------------------------------------------------
+// Sorts: 0 Bool, 1 to kMaxWidth a bit vector, and from kArraySort on an array
+// or function sort with the widths of its index (argument) and element
+// (result) packed in.
+
+constexpr uint32_t kArraySort = 1u << 16, kFunctionSort = 1u << 17;
+constexpr uint32_t kMaxTableBits = 8;  // the widest table the generator makes
+
+bool isCompound(uint32_t sort) { return sort >= kArraySort; }
+uint32_t compoundSort(bool array, uint32_t domain, uint32_t range) {
+    return (array ? kArraySort : kFunctionSort) | domain << 8 | range;
+}
+uint32_t domainWidth(uint32_t sort) { return (sort >> 8) & 0xff; }
+uint32_t rangeWidth(uint32_t sort) { return sort & 0xff; }
+// The bits of a value of the sort.
+uint32_t valueBits(uint32_t sort) {
+    return isCompound(sort) ? rangeWidth(sort) << domainWidth(sort) : std::max<uint32_t>(sort, 1);
+}
+
+std::string bvSortText(uint32_t w) { return "(_ BitVec " + std::to_string(w) + ")"; }
+// SMT-LIB 2 text of the sort, as Sort::toString writes it.
+std::string sortText(uint32_t sort) {
+    if (sort == 0) return "Bool";
+    if (!isCompound(sort)) return bvSortText(sort);
+    return std::string(sort & kArraySort ? "(Array " : "(-> ") + bvSortText(domainWidth(sort)) + " " +
+           bvSortText(rangeWidth(sort)) + ")";
+}
+
+torva::Sort makeSort(Solver& s, uint32_t sort) {
+    if (sort == 0) return s.mkBoolSort();
+    if (!isCompound(sort)) return s.mkBvSort(sort);
+    torva::Sort domain = s.mkBvSort(domainWidth(sort)), range = s.mkBvSort(rangeWidth(sort));
+    return sort & kArraySort ? s.mkArraySort(domain, range) : s.mkFunctionSort({domain}, range);
+}
+
+// The C++ expression of makeSort in a printed case.
+std::string sortExpression(uint32_t sort) {
+    if (sort == 0) return "s.mkBoolSort()";
+    if (!isCompound(sort)) return "s.mkBvSort(" + std::to_string(sort) + ")";
+    std::string domain = "s.mkBvSort(" + std::to_string(domainWidth(sort)) + ")";
+    std::string range = "s.mkBvSort(" + std::to_string(rangeWidth(sort)) + ")";
+    return sort & kArraySort ? "s.mkArraySort(" + domain + ", " + range + ")"
+                             : "s.mkFunctionSort({" + domain + "}, " + range + ")";
 }
 
 // ---------------------------------------------------------------------------
@@ -120,9 +169,9 @@ const char* const kKindNames[] = {
     "BV_ROTATE_RIGHT", "BV_NOT", "BV_AND", "BV_OR", "BV_XOR", "BV_NAND", "BV_NOR", "BV_XNOR", "BV_COMP",
     "BV_NEG", "BV_ADD", "BV_SUB", "BV_MUL", "BV_UDIV", "BV_UREM", "BV_SDIV", "BV_SREM", "BV_SMOD",
     "BV_SHL", "BV_LSHR", "BV_ASHR", "BV_ULT", "BV_ULE", "BV_UGT", "BV_UGE", "BV_SLT", "BV_SLE",
-    "BV_SGT", "BV_SGE",
+    "BV_SGT", "BV_SGE", "SELECT", "STORE", "CONST_ARRAY", "APPLY",
 };
-static_assert(sizeof(kKindNames) / sizeof(kKindNames[0]) == static_cast<size_t>(Kind::BV_SGE) + 1,
+static_assert(sizeof(kKindNames) / sizeof(kKindNames[0]) == static_cast<size_t>(Kind::APPLY) + 1,
               "one name per kind");
 const char* nameOf(Kind k) { return kKindNames[static_cast<size_t>(k)]; }
 
@@ -220,9 +269,7 @@ Term makeValue(Solver& s, const Call& c) {
 
 std::string variableName(int handle) { return "x" + std::to_string(handle); }
 
-Term makeVariable(Solver& s, const Call& c) {
-    return s.mkConst(c.width == 0 ? s.mkBoolSort() : s.mkBvSort(c.width), variableName(c.out));
-}
+Term makeVariable(Solver& s, const Call& c) { return s.mkConst(makeSort(s, c.width), variableName(c.out)); }
 
 // The sort rules, for well-sorted operands: 0 is Bool.
 uint32_t resultWidth(Kind k, const std::vector<uint32_t>& w, const std::vector<uint32_t>& idx) {
@@ -238,6 +285,9 @@ uint32_t resultWidth(Kind k, const std::vector<uint32_t>& w, const std::vector<u
         case Kind::BV_ZERO_EXTEND:
         case Kind::BV_SIGN_EXTEND: return w[0] + idx[0];
         case Kind::BV_COMP: return 1;
+        case Kind::SELECT:
+        case Kind::APPLY: return rangeWidth(w[0]);
+        case Kind::STORE:
         case Kind::BV_ROTATE_LEFT:
         case Kind::BV_ROTATE_RIGHT:
         case Kind::BV_NOT:
@@ -291,6 +341,11 @@ struct Node {
     Term term;
     std::string text;  // its SMT-LIB 2 text; empty when too long to keep
 };
+
+// The entry at `index` of a table of entries of `width` bits.
+uint64_t tableEntry(uint64_t table, uint64_t index, uint32_t width) {
+    return (table >> (index * width)) & mask(width);
+}
 
 template <class Cmp>
 uint64_t chain(const Node& n, const std::vector<uint64_t>& val, Cmp cmp) {
@@ -368,8 +423,15 @@ uint64_t evalNode(const Node& n, const std::vector<uint64_t>& val) {
         case Kind::BV_SLE: return chain(n, val, [&](uint64_t a, uint64_t b) { return s(a) <= s(b); });
         case Kind::BV_SGT: return chain(n, val, [&](uint64_t a, uint64_t b) { return s(a) > s(b); });
         case Kind::BV_SGE: return chain(n, val, [&](uint64_t a, uint64_t b) { return s(a) >= s(b); });
+        case Kind::SELECT:
+        case Kind::APPLY: return tableEntry(at(0), at(1), rangeWidth(n.argWidths[0]));
+        case Kind::STORE: {
+            const uint32_t e = rangeWidth(n.width), shift = static_cast<uint32_t>(at(1)) * e;
+            return (at(0) & ~(mask(e) << shift)) | at(2) << shift;
+        }
         case Kind::CONSTANT:
-        case Kind::VARIABLE: break;
+        case Kind::VARIABLE:
+        case Kind::CONST_ARRAY: break;
     }
     return 0;
 }
@@ -451,6 +513,28 @@ uint64_t readValue(Solver& s, const Term& t, uint32_t width, uint32_t how) {
             return parseDigits(v.getBvValue(2), 2, what);
         }
     }
+}
+
+// The table of `t`, an array or function of `sort`, in the model of `s`:
+// its entry at each index read by accessor `how`. An array's value term
+// is checked to be written as its text.
+uint64_t readTable(Solver& s, const Term& t, uint32_t sort, uint32_t how) {
+    const bool array = (sort & kArraySort) != 0;
+    if (array && how % 2 == 0 && s.getValue(t).toString() != s.getValueString(t))
+        fail("value", "the value term of " + t.toString() + " is not written as its text");
+    uint64_t table = 0;
+    const uint32_t e = rangeWidth(sort);
+    for (uint64_t k = 0; k < (uint64_t(1) << domainWidth(sort)); ++k) {
+        Term at = s.mkBvValue(domainWidth(sort), k);
+        Term entry = array ? s.mkSelect(t, at) : s.mkApply(t, {at});
+        table |= readValue(s, entry, e, how + static_cast<uint32_t>(k)) << (k * e);
+    }
+    return table;
+}
+
+// readValue, or readTable for an array or function.
+uint64_t readAny(Solver& s, const Term& t, uint32_t sort, uint32_t how) {
+    return isCompound(sort) ? readTable(s, t, sort, how) : readValue(s, t, sort, how);
 }
 
 class Runner {
@@ -556,12 +640,12 @@ private:
         const Call& c = n.call;
         if (c.op == Op::MkVar) return variableName(c.out);
         if (c.op == Op::MkValue) return n.width == 0 ? (c.number ? "true" : "false") : "#b" + digitsOf(c.number, 2, n.width);
-        std::string op = torva::kindName(c.kind);
+        std::string op = c.kind == Kind::APPLY ? "" : torva::kindName(c.kind);
         if (!c.indices.empty()) op = "(_ " + op + " " + indexText(c.indices) + ")";
         std::string text = "(" + op;
         for (int a : c.args) {
             if (nodes_[a].text.empty()) return "";
-            text += " " + nodes_[a].text;
+            text += (text.size() > 1 ? " " : "") + nodes_[a].text;
         }
         return text.size() > kMaxText ? "" : text + ")";
     }
@@ -570,8 +654,7 @@ private:
         const Term& t = n.term;
         const Call& c = n.call;
         const std::string what = "t" + std::to_string(c.out) + " = " + t.toString();
-        bool sortOk = n.width == 0 ? t.getSort().isBool() : t.getSort().isBv() && t.getSort().getBvWidth() == n.width;
-        if (!sortOk) fail("term", what + " has the sort " + t.getSort().toString());
+        if (t.getSort().toString() != sortText(n.width) || t.getSort() != makeSort(solver_, n.width)) fail("term", what + " has the sort " + t.getSort().toString());
         Kind expected = c.op == Op::MkVar ? Kind::VARIABLE : c.op == Op::MkValue ? Kind::CONSTANT : c.kind;
         if (t.getKind() != expected) fail("term", what + " has the kind " + nameOf(t.getKind()));
         if (!n.text.empty() && withoutLets(t.toString()) != n.text) fail("term", what + " is not written " + n.text);
@@ -696,7 +779,7 @@ private:
         return vars;
     }
 
-    uint32_t bitsOf(int var) const { return std::max<uint32_t>(nodes_[var].width, 1); }
+    uint32_t bitsOf(int var) const { return valueBits(nodes_[var].width); }
 
     // Brute force: some assignment of the variables makes every formula true.
     bool satisfiable(const std::vector<int>& formulas) const {
@@ -728,7 +811,7 @@ private:
         std::vector<uint64_t> val(nodes_.size(), 0);
         std::ostringstream model;
         for (int v : variablesOf(order)) {
-            val[v] = readValue(s, terms[v], nodes_[v].width, how++);
+            val[v] = readAny(s, terms[v], nodes_[v].width, how++);
             model << " x" << v << "=" << val[v];
         }
         evaluate(order, val);
@@ -817,7 +900,7 @@ private:
         const std::vector<int> order = reachable(c.args);
         std::vector<uint64_t> val(nodes_.size(), 0);
         uint32_t how = c.variant;
-        for (int v : variablesOf(order)) val[v] = readValue(solver_, nodes_[v].term, nodes_[v].width, how++);
+        for (int v : variablesOf(order)) val[v] = readAny(solver_, nodes_[v].term, nodes_[v].width, how++);
         evaluate(order, val);
         std::vector<Term> values;
         if (c.variant % 2) values = solver_.getValue(terms);
@@ -977,6 +1060,7 @@ public:
         std::vector<Call> out;
         if (pool_[0].empty() && bvTerms_.empty()) {
             variable(0, out);
+            if (chance(0.5)) tableVariable(out);
             variable(1 + below(std::min<uint32_t>(6, bitsLeft_)), out);
             while (bitsLeft_ > 0 && chance(0.6)) variable(1 + below(std::min<uint32_t>(6, bitsLeft_)), out);
             return out;
@@ -988,7 +1072,8 @@ public:
         uint32_t roll = below(100);
         if (roll < 36) term(out);
         else if (roll < 40) value(randomWidth(), out);
-        else if (roll < 43 && bitsLeft_ > 0) variable(below(std::min<uint32_t>(6, bitsLeft_) + 1), out);
+        else if (roll < 42 && bitsLeft_ > 0) variable(below(std::min<uint32_t>(6, bitsLeft_) + 1), out);
+        else if (roll < 43) tableVariable(out);
         else if (roll < 56) assertion(out);
         else if (roll < 62) out.push_back(levels(Op::Push, 1 + below(chance(0.8) ? 1 : 3)));
         else if (roll < 68) out.push_back(levels(Op::Pop, 1 + below(r.scopeLevel() + 1)));
@@ -1023,14 +1108,14 @@ private:
     int define(Call c, uint32_t width, std::vector<Call>& out) {
         c.out = static_cast<int>(widthOf_.size());
         widthOf_.push_back(width);
-        (width == 0 ? pool_[0] : bvTerms_).push_back(c.out);
+        (width == 0 ? pool_[0] : isCompound(width) ? tables_ : bvTerms_).push_back(c.out);
         if (width != 0) pool_[width].push_back(c.out);
         out.push_back(c);
         return c.out;
     }
 
     int variable(uint32_t width, std::vector<Call>& out) {
-        bitsLeft_ -= std::min(bitsLeft_, std::max<uint32_t>(width, 1));
+        bitsLeft_ -= std::min(bitsLeft_, valueBits(width));
         Call c = simple(Op::MkVar);
         c.width = width;
         return define(c, width, out);
@@ -1045,6 +1130,15 @@ private:
         c.variant = below(width == 0 ? 2 : c.number <= 1 ? 4 : 3);
         if (c.variant == 2) c.indices = {std::vector<uint32_t>{2, 10, 16}[below(3)]};
         return define(c, width, out);
+    }
+
+    // An array or a function, when a table fits in the bits left but one:
+    // the smallest, of 1-bit entries at 1-bit indices, when the one drawn
+    // does not.
+    void tableVariable(std::vector<Call>& out) {
+        uint32_t domain = 1 + below(2), range = 1 + below(2);
+        if ((range << domain) >= std::min(bitsLeft_, kMaxTableBits + 1)) domain = range = 1;
+        if (bitsLeft_ >= 3) variable(compoundSort(chance(0.6), domain, range), out);
     }
 
     int operand(uint32_t width, std::vector<Call>& out) {
@@ -1121,8 +1215,24 @@ private:
         }
     }
 
+    // A read or a write of an array, an application of a function, or a
+    // comparison or choice of arrays.
+    int tableTerm(std::vector<Call>& out) {
+        int a = pick(tables_);
+        const uint32_t sort = widthOf_[a];
+        if (sort & kFunctionSort) return make(Kind::APPLY, {a, operand(domainWidth(sort), out)}, {}, out);
+        const int b = pick(pool_[sort]);
+        switch (below(5)) {
+            case 0: return make(Kind::STORE, {a, operand(domainWidth(sort), out), operand(rangeWidth(sort), out)}, {}, out);
+            case 1: return make(chance(0.5) ? Kind::EQUAL : Kind::DISTINCT, {a, b}, {}, out);
+            case 2: return make(Kind::ITE, {boolOperand(out), a, b}, {}, out);
+            default: return make(Kind::SELECT, {a, operand(domainWidth(sort), out)}, {}, out);
+        }
+    }
+
     void term(std::vector<Call>& out) {
-        if (chance(0.55)) vectorTerm(out);
+        if (!tables_.empty() && chance(0.4)) tableTerm(out);
+        else if (chance(0.55)) vectorTerm(out);
         else if (pool_[0].size() >= 2 && chance(0.4)) connective(out);
         else atom(out);
     }
@@ -1198,6 +1308,7 @@ private:
     std::vector<uint32_t> widthOf_;             // by handle
     std::map<uint32_t, std::vector<int>> pool_;  // by width; 0 holds the Boolean terms
     std::vector<int> bvTerms_;
+    std::vector<int> tables_;  // the arrays and functions
     bool afterCheck_ = false;  // the last calls made were a check
 };
 
@@ -1330,6 +1441,14 @@ const char* const kPrintedHelpers = R"(// Copies terms of one solver into anothe
 struct Copy {
     torva::Solver& to;
     std::map<torva::Term, torva::Term> done;
+    torva::Sort copySort(const torva::Sort& sort) {
+        if (sort.isBool()) return to.mkBoolSort();
+        if (sort.isBv()) return to.mkBvSort(sort.getBvWidth());
+        if (sort.isArray()) return to.mkArraySort(copySort(sort.getArrayIndexSort()), copySort(sort.getArrayElementSort()));
+        std::vector<torva::Sort> domain;
+        for (const torva::Sort& d : sort.getFunctionDomainSorts()) domain.push_back(copySort(d));
+        return to.mkFunctionSort(domain, copySort(sort.getFunctionCodomainSort()));
+    }
     torva::Term operator()(const torva::Term& t) {
         auto found = done.find(t);
         if (found != done.end()) return found->second;
@@ -1338,7 +1457,9 @@ struct Copy {
         if (t.getKind() == torva::Kind::CONSTANT) {
             copy = sort.isBool() ? to.mkBoolean(t.getBooleanValue()) : to.mkBvValue(sort.getBvWidth(), t.getBvValue(2), 2);
         } else if (t.getKind() == torva::Kind::VARIABLE) {
-            copy = to.mkConst(sort.isBool() ? to.mkBoolSort() : to.mkBvSort(sort.getBvWidth()), t.getSymbol());
+            copy = to.mkConst(copySort(sort), t.getSymbol());
+        } else if (t.getKind() == torva::Kind::CONST_ARRAY) {
+            copy = to.mkConstArray(copySort(sort), (*this)(t[0]));
         } else {
             std::vector<torva::Term> args;
             for (const torva::Term& child : t.getChildren()) args.push_back((*this)(child));
@@ -1349,22 +1470,27 @@ struct Copy {
     }
 };
 
-void collectVariables(const torva::Term& t, std::set<torva::Term>& seen, std::set<torva::Term>& vars) {
+void collect(const torva::Term& t, torva::Kind kind, std::set<torva::Term>& seen, std::set<torva::Term>& found) {
     if (!seen.insert(t).second) return;
-    if (t.getKind() == torva::Kind::VARIABLE) vars.insert(t);
-    for (const torva::Term& child : t.getChildren()) collectVariables(child, seen, vars);
+    if (t.getKind() == kind) found.insert(t);
+    for (const torva::Term& child : t.getChildren()) collect(child, kind, seen, found);
 }
 
-// The value of `t` with its variables fixed to their values in the model of `s`, by another solver.
+// The value of `t` with its variables fixed to their values in the model of `s`, by another solver;
+// a function is fixed at each of its applications in `t`.
 std::string valueUnderModel(torva::Solver& s, const torva::Term& t) {
-    std::set<torva::Term> seen, vars;
-    collectVariables(t, seen, vars);
+    std::set<torva::Term> seen, vars, applications;
+    collect(t, torva::Kind::VARIABLE, seen, vars);
+    seen.clear();
+    collect(t, torva::Kind::APPLY, seen, applications);
     torva::Solver evaluator;
     Copy copy{evaluator, {}};
     for (const torva::Term& v : vars) {
+        if (v.getSort().isFunction()) continue;
         torva::Term value = copy(s.getValue(v));
         copy.done[v] = value;
     }
+    for (const torva::Term& a : applications) evaluator.assertFormula(evaluator.mkEqual(copy(a), copy(s.getValue(a))));
     torva::Term ground = copy(t);
     EXPECT_EQ(evaluator.checkSat(), torva::Result::Sat);
     return evaluator.getValueString(ground);
@@ -1490,8 +1616,7 @@ void printShape(std::ostream& out, const Call& c, const Note& n) {
     const std::string t = "    EXPECT_EQ(t" + std::to_string(c.out);
     const Kind kind = c.op == Op::MkVar ? Kind::VARIABLE : c.op == Op::MkValue ? Kind::CONSTANT : c.kind;
     out << t << ".getKind(), torva::Kind::" << nameOf(kind) << ");\n";
-    out << t << ".getSort(), "
-        << (n.width == 0 ? std::string("s.mkBoolSort()") : "s.mkBvSort(" + std::to_string(n.width) + ")") << ");\n";
+    out << t << ".getSort(), " << sortExpression(n.width) << ");\n";
     if (c.op == Op::MkTerm) {
         out << t << ".getChildren(), (std::vector<torva::Term>" << termList(c.args) << "));\n";
         out << t << ".getIndices(), (std::vector<uint32_t>" << indexList(c.indices) << "));\n";
@@ -1504,8 +1629,7 @@ void printCall(std::ostream& out, const Call& c, const Note& n) {
     const std::string t = "t" + std::to_string(c.out);
     switch (c.op) {
         case Op::MkVar:
-            out << "    torva::Term " << t << " = s.mkConst("
-                << (c.width == 0 ? std::string("s.mkBoolSort()") : "s.mkBvSort(" + std::to_string(c.width) + ")") << ", "
+            out << "    torva::Term " << t << " = s.mkConst(" << sortExpression(c.width) << ", "
                 << quoted(variableName(c.out)) << ");\n";
             break;
         case Op::MkValue: out << "    torva::Term " << t << " = " << valueExpression(c) << ";\n"; break;

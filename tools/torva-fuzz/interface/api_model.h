@@ -1,6 +1,7 @@
 // The model-based tester of the C++ interface. Random sequences of calls
-// (terms over a few narrow variables, assertions under push/pop, checks with
-// and without assumptions, values, cores, option changes, misuse) run
+// (terms over a few narrow variables, arrays and unary functions among
+// them, assertions under push/pop, checks with and without assumptions,
+// values, cores, option changes, misuse) run
 // against a solver and against a model of it: an evaluator of terms, a stack
 // of assertion scopes and brute force over every assignment of the
 // variables a check depends on. Every check is also put to a fresh solver
