@@ -108,7 +108,7 @@ TEST_P(Campaigns, AnswersAgreeWithTheReferenceEvaluator) {
     for (const SuiteParam& s : allSuites()) suites += s.campaign == p.campaign;
     bool arrays = p.campaign == Campaign::Arrays;
     int count = std::max(1, library  ? envInt("TORVA_RANDOM_INSTANCES", 9000) / suites
-                            : arrays ? envInt("TORVA_ARRAY_SESSIONS", 48) / suites
+                            : arrays ? envInt("TORVA_ARRAY_SESSIONS", 120) / suites
                                      : envInt("TORVA_GRAPH_INSTANCES", kGraphInstances) / suites);
     int timeout = library ? envInt("TORVA_RANDOM_TIMEOUT", 20) : envInt("TORVA_GRAPH_TIMEOUT", 10);
     uint64_t first = library  ? static_cast<uint64_t>(p.profile) * 1000000 + static_cast<uint64_t>(p.shape) * 100000

@@ -216,6 +216,12 @@ class Classes(BenchRunCase):
         self.assertIn("Wrong answers:\n" + wrong_line + "\n", summary)
         self.assertIn("Disagreements:\n" + split_line + "\n", summary)
         self.assertNotIn("\033[", run.stdout)                       # NO_COLOR, and not a terminal
+        # Per logic (all QF_BV here): each solver took a side on one file.
+        per_logic = [l.split() for l in summary.split("Per logic:\n", 1)[1].splitlines()[:3]]
+        self.assertEqual(per_logic[0], ["logic", "solver", "files", "solved", "PAR-2", "disagree"])
+        for cells, solver, solved in zip(per_logic[1:], ("torva:fast", "liar"), (4, 3)):
+            self.assertEqual(cells[:4] + cells[5:], ["QF_BV", solver, "4", str(solved), "1"])
+            self.assertAlmostEqual(float(cells[4]), table[solver]["PAR-2"], delta=0.06)
 
     def test_script_of_several_checks_is_judged_by_its_sequence(self):
         # NAME.answers beside the script holds the expected answers in order.
