@@ -23,8 +23,6 @@ public:
     SessionSolve& operator=(const SessionSolve&) = delete;
 
     terms::CheckOutcome check(terms::TermStore& store, const terms::CheckQuery& query);
-    // Lemmas on demand made so far.
-    uint64_t theoryLemmas() const { return theory_.lemmas(); }
     // Drops the incremental solver's state (after a check that failed part
     // way); the next check starts from nothing.
     void reset();

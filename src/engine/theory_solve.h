@@ -42,9 +42,6 @@ public:
     // Forgets the session (after a store is replaced).
     void reset();
 
-    // Lemmas added by all checks so far.
-    uint64_t lemmas() const { return lemmas_.size(); }
-
 private:
     using TermId = terms::TermId;
     // A read of an array: its element (abstracted) and that element's value.
