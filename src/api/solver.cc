@@ -237,8 +237,7 @@ void SolverState::noteOutcome(tk::CheckOutcome& outcome, const std::vector<TermI
             sats++;
             last = Result::Sat;
             model = std::make_unique<tk::Evaluator>(store);
-            for (const auto& [variable, value] : outcome.model.values) model->assign(variable, value);
-            for (const auto& [variable, table] : outcome.model.tables) model->assignTable(variable, table);
+            tk::loadModel(*model, outcome.model);
             break;
         case tk::Answer::Unsat:
             unsats++;

@@ -67,6 +67,22 @@ bool TheorySolve::arrive(const Arrival& arrival, TermId array) {
     return false;
 }
 
+// The access one level in: without its outermost index.
+TheorySolve::Arrival TheorySolve::innerOf(const Arrival& a) {
+    Arrival in = a;
+    in.indices.erase(in.indices.begin());
+    in.indexValues.erase(in.indexValues.begin());
+    return in;
+}
+
+// The access one level out: with the index (and its value) outermost.
+TheorySolve::Arrival TheorySolve::outerOf(const Arrival& a, TermId index, const mpz_class& value) {
+    Arrival out = a;
+    out.indices.insert(out.indices.begin(), index);
+    out.indexValues.insert(out.indexValues.begin(), value);
+    return out;
+}
+
 TheorySolve::Arrival TheorySolve::withAtom(const Arrival& a, TermId atom) {
     Arrival longer = a;
     longer.path.push_back(atom);
@@ -79,12 +95,6 @@ TheorySolve::Arrival TheorySolve::withAtom(const Arrival& a, TermId atom) {
 void TheorySolve::carryDown(const Arrival& a, TermId x, terms::Evaluator& values,
                             std::vector<std::pair<TermId, Arrival>>& queue) {
     auto truth = [&](TermId t) { return values.value(t) != 0; };
-    auto inner = [&](const Arrival& from) {
-        Arrival in = from;
-        in.indices.erase(in.indices.begin());
-        in.indexValues.erase(in.indexValues.begin());
-        return in;
-    };
     const bool last = a.indices.size() == 1;
     switch (store_->kind(x)) {
     case Kind::Store: {
@@ -93,7 +103,7 @@ void TheorySolve::carryDown(const Arrival& a, TermId x, terms::Evaluator& values
         if (values.value(index) != a.indexValues[0]) {
             queue.emplace_back(store_->arg(x, 0), withAtom(a, store_->mk(Kind::Not, {equal(a.indices[0], index)})));
         } else if (!last) {
-            queue.emplace_back(element, withAtom(inner(a), equal(a.indices[0], index)));
+            queue.emplace_back(element, withAtom(innerOf(a), equal(a.indices[0], index)));
         } else if (values.value(abstracted(element)) != accesses_[a.access].elementValue) {
             addReadOverWrite(a, abstracted(element), {equal(a.indices[0], index)});
         }
@@ -109,17 +119,14 @@ void TheorySolve::carryDown(const Arrival& a, TermId x, terms::Evaluator& values
     case Kind::ConstArray: {
         TermId element = store_->arg(x, 0);
         if (!last)
-            queue.emplace_back(element, inner(a));
+            queue.emplace_back(element, innerOf(a));
         else if (values.value(abstracted(element)) != accesses_[a.access].elementValue)
             addReadOverWrite(a, abstracted(element), {});
         break;
     }
     case Kind::Select: {
-        Arrival outer = a;
         TermId index = abstracted(store_->arg(x, 1));
-        outer.indices.insert(outer.indices.begin(), index);
-        outer.indexValues.insert(outer.indexValues.begin(), values.value(index));
-        queue.emplace_back(store_->arg(x, 0), outer);
+        queue.emplace_back(store_->arg(x, 0), outerOf(a, index, values.value(index)));
         break;
     }
     default:
@@ -144,10 +151,7 @@ void TheorySolve::carryUp(const Arrival& a, TermId x, terms::Evaluator& values,
                 if (values.value(index) != a.indexValues[0])
                     queue.emplace_back(p, withAtom(a, store_->mk(Kind::Not, {equal(a.indices[0], index)})));
             } else {
-                Arrival outer = a;
-                outer.indices.insert(outer.indices.begin(), index);
-                outer.indexValues.insert(outer.indexValues.begin(), values.value(index));
-                queue.emplace_back(p, outer);
+                queue.emplace_back(p, outerOf(a, index, values.value(index)));
             }
             break;
         }
@@ -167,10 +171,7 @@ void TheorySolve::carryUp(const Arrival& a, TermId x, terms::Evaluator& values,
         case Kind::Select: {
             TermId index = abstracted(store_->arg(p, 1));
             if (values.value(index) != a.indexValues[0]) break;
-            Arrival in = withAtom(a, equal(a.indices[0], index));
-            in.indices.erase(in.indices.begin());
-            in.indexValues.erase(in.indexValues.begin());
-            queue.emplace_back(p, in);
+            queue.emplace_back(p, innerOf(withAtom(a, equal(a.indices[0], index))));
             break;
         }
         default:

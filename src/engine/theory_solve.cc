@@ -98,18 +98,15 @@ void TheorySolve::abstractNode(TermId t) {
     if ((kind == Kind::Equal || kind == Kind::Distinct) && store_->isArray(store_->arg(t, 0))) {
         // One proxy per pair of sides; a chain is the conjunction of its pairs.
         std::vector<TermId> pairs;
-        for (uint32_t i = 0; i < n; i++)
-            for (uint32_t j = i + 1; j < n; j++) {
-                if (kind == Kind::Equal && j != i + 1) continue;
-                TermId pair = store_->mk(Kind::Equal, {store_->arg(t, i), store_->arg(t, j)});
-                if (!abstraction_.count(pair)) {
-                    abstraction_.emplace(pair, proxyFor(pair));
-                    parents_[store_->arg(pair, 0)].push_back(pair);
-                    parents_[store_->arg(pair, 1)].push_back(pair);
-                }
-                TermId p = abstraction_.at(pair);
-                pairs.push_back(kind == Kind::Equal ? p : store_->mk(Kind::Not, {p}));
+        for (TermId pair : arrayEqualityPairs(t)) {
+            if (!abstraction_.count(pair)) {
+                abstraction_.emplace(pair, proxyFor(pair));
+                parents_[store_->arg(pair, 0)].push_back(pair);
+                parents_[store_->arg(pair, 1)].push_back(pair);
             }
+            TermId p = abstraction_.at(pair);
+            pairs.push_back(kind == Kind::Equal ? p : store_->mk(Kind::Not, {p}));
+        }
         abstraction_.emplace(t, pairs.size() == 1 ? pairs[0] : store_->mk(Kind::And, pairs));
         return;
     }
@@ -130,6 +127,18 @@ void TheorySolve::abstractNode(TermId t) {
     std::vector<uint32_t> indices(store_->numIndices(t));
     for (uint32_t i = 0; i < indices.size(); i++) indices[i] = store_->index(t, i);
     abstraction_.emplace(t, store_->mk(kind, args, indices));
+}
+
+// The binary equalities an equality or distinct over arrays stands for:
+// neighbours of an equality chain, every pair of a distinct.
+std::vector<TermId> TheorySolve::arrayEqualityPairs(TermId t) {
+    std::vector<TermId> pairs;
+    uint32_t n = store_->numArgs(t);
+    bool chain = store_->kind(t) == Kind::Equal;
+    for (uint32_t i = 0; i < n; i++)
+        for (uint32_t j = i + 1; j < (chain ? std::min(i + 2, n) : n); j++)
+            pairs.push_back(store_->mk(Kind::Equal, {store_->arg(t, i), store_->arg(t, j)}));
+    return pairs;
 }
 
 // The inner permanent assertions follow the user's: a new generation starts
@@ -192,18 +201,14 @@ void TheorySolve::collectLive(const CheckQuery& query) {
         if (kind == Kind::Apply) liveApplies_.push_back(t);
         if (kind == Kind::Store) liveStores_.push_back(t);
         if ((kind == Kind::Equal || kind == Kind::Distinct) && store_->isArray(store_->arg(t, 0))) {
-            uint32_t n = store_->numArgs(t);
-            for (uint32_t i = 0; i < n; i++)
-                for (uint32_t j = i + 1; j < n; j++) {
-                    if (kind == Kind::Equal && j != i + 1) continue;
-                    TermId pair = store_->mk(Kind::Equal, {store_->arg(t, i), store_->arg(t, j)});
-                    if (!liveEqualitySet_.insert(pair).second) continue;
-                    liveEqualities_.push_back(pair);
-                    equalitySides.push_back(store_->arg(pair, 0));
-                    equalitySides.push_back(store_->arg(pair, 1));
-                    auto w = witnesses_.find(pair);
-                    if (w != witnesses_.end()) stack.insert(stack.end(), w->second.begin(), w->second.end());
-                }
+            for (TermId pair : arrayEqualityPairs(t)) {
+                if (!liveEqualitySet_.insert(pair).second) continue;
+                liveEqualities_.push_back(pair);
+                equalitySides.push_back(store_->arg(pair, 0));
+                equalitySides.push_back(store_->arg(pair, 1));
+                auto w = witnesses_.find(pair);
+                if (w != witnesses_.end()) stack.insert(stack.end(), w->second.begin(), w->second.end());
+            }
         }
         for (uint32_t i = 0; i < store_->numArgs(t); i++) stack.push_back(store_->arg(t, i));
     }
@@ -276,22 +281,18 @@ CheckOutcome TheorySolve::check(terms::TermStore& store, const CheckQuery& query
         }
         terms::Model model = completeModel(outcome.model, values);
         terms::Evaluator full(store);
-        for (const auto& [variable, value] : model.values) full.assign(variable, value);
-        for (const auto& [variable, table] : model.tables) full.assignTable(variable, table);
+        terms::loadModel(full, model);
         if (repairEqualities(values, full)) {
             collectLive(query);
             continue;
         }
-        for (TermId a : query.assertions)
-            if (full.value(a) == 0) {
-                result.reason = "incomplete";
-                return result;
-            }
-        for (TermId a : query.assumptions)
-            if (full.value(a) == 0) {
-                result.reason = "incomplete";
-                return result;
-            }
+        auto holds = [&full](const std::vector<TermId>& formulas) {
+            return std::all_of(formulas.begin(), formulas.end(), [&full](TermId f) { return full.value(f) != 0; });
+        };
+        if (!holds(query.assertions) || !holds(query.assumptions)) {
+            result.reason = "incomplete";
+            return result;
+        }
         result.answer = Answer::Sat;
         result.model = std::move(model);
         return result;

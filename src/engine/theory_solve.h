@@ -67,6 +67,7 @@ private:
     void syncPermanent(const terms::CheckQuery& query);
     void addLemma(TermId lemma);
     void collectLive(const terms::CheckQuery& query);
+    std::vector<TermId> arrayEqualityPairs(TermId t);
     void mapCore(const terms::CheckOutcome& inner, size_t scopedInnerStart, terms::CheckOutcome& outcome) const;
 
     // The check of a candidate model (theory_check.cc).
@@ -78,6 +79,8 @@ private:
     std::optional<terms::Element> tiedDefault(TermId array, terms::Evaluator& values);
     void tieRows(TermId array, terms::TableValue& table, terms::Evaluator& values);
     static Arrival withAtom(const Arrival& a, TermId atom);
+    static Arrival innerOf(const Arrival& a);
+    static Arrival outerOf(const Arrival& a, TermId index, const mpz_class& value);
     void addCongruence(const Arrival& a, const Arrival& b);
     void addReadOverWrite(const Arrival& a, TermId element, const std::vector<TermId>& extra);
     void checkApplications(terms::Evaluator& values);

@@ -1,9 +1,17 @@
-// Queries answered one at a time from scratch.
+// Loading a model into an evaluator, and queries answered one at a time
+// from scratch.
 #include "terms/model.h"
 
 #include <numeric>
 
+#include "terms/evaluator.h"
+
 namespace torva::terms {
+
+void loadModel(Evaluator& evaluator, const Model& model) {
+    for (const auto& [variable, value] : model.values) evaluator.assign(variable, value);
+    for (const auto& [variable, table] : model.tables) evaluator.assignTable(variable, table);
+}
 
 QueryFunction everyQueryAfresh(CheckFunction check) {
     return [check = std::move(check)](TermStore& store, const CheckQuery& query) {

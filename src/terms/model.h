@@ -41,6 +41,10 @@ struct CheckOutcome {
     uint64_t satVariables = 0, satClauses = 0;
 };
 
+class Evaluator;
+// Gives the evaluator the model's values and tables.
+void loadModel(Evaluator& evaluator, const Model& model);
+
 // Decides the conjunction of the assertions (all Boolean terms of the store).
 using CheckFunction = std::function<CheckOutcome(TermStore&, const std::vector<TermId>&)>;
 

@@ -627,11 +627,6 @@ std::string Session::modelDefinition(const Function& f) const {
     return head + "() " + sortName(sort) + " " + terms::formatValue(sort, modelValue(f.term)) + ")";
 }
 
-void Session::loadModel(terms::Evaluator& evaluator) const {
-    for (const auto& [variable, value] : model_.values) evaluator.assign(variable, value);
-    for (const auto& [variable, table] : model_.tables) evaluator.assignTable(variable, table);
-}
-
 const mpz_class& Session::modelValue(TermId variable) const {
     static const mpz_class zero;
     auto it = std::lower_bound(model_.values.begin(), model_.values.end(), variable,
@@ -671,7 +666,7 @@ void Session::runGetValue() {
     expectClose();
     requireModel("get-value");
     terms::Evaluator evaluator(*store_);
-    loadModel(evaluator);
+    terms::loadModel(evaluator, model_);
     std::string text = "(";
     for (const auto& [source, term] : terms) {
         if (text.size() > 1) text += " ";
@@ -688,7 +683,7 @@ void Session::runGetAssignment() {
     expectClose();
     requireModel("get-assignment");
     terms::Evaluator evaluator(*store_);
-    loadModel(evaluator);
+    terms::loadModel(evaluator, model_);
     std::string text = "(";
     for (const Function& f : functions_) {
         if (f.kind != FunctionKind::Named || !store_->isBool(f.term)) continue;

@@ -177,7 +177,6 @@ private:
     std::string sortName(Sort sort) const;
     const terms::TableValue& modelTable(TermId variable) const;
     std::string modelDefinition(const Function& f) const;
-    void loadModel(terms::Evaluator& evaluator) const;
     Sort arraySort(const Token& head);
     void openConstantArray(const Token& open, const Token& as);
     std::string symbolText(uint32_t symbol) const;
