@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """End-to-end checks of scripts/bench-run on benchmarks written here, with torva presets and shell scripts standing
-in for solvers (also for a peer on PATH). Usage: bench_run_test.py --torva BINARY --script BENCH_RUN GROUP, GROUP
-one of the unittest classes Runs, Classes, Resume, Plots; exit status 77 when all of the group was skipped."""
+in for solvers (also for a peer on PATH), and of both campaign drivers (bench-run, fuzz-run) on a single-node Slurm
+cluster that the Slurm group starts. Usage: bench_run_test.py --torva BINARY --script BENCH_RUN [--fuzz TORVA_FUZZ]
+GROUP, GROUP one of the unittest classes Runs, Classes, Resume, Plots, Slurm; exit status 77 when all of the group
+was skipped."""
 import argparse
 import csv
+import json
 import os
 import shutil
 import signal
@@ -13,7 +16,9 @@ import tempfile
 import time
 import unittest
 
-TORVA = SCRIPT = None
+import slurm_cluster
+
+TORVA = SCRIPT = FUZZ = None
 
 # The folder: a_sat.smt2 (its own :status), sub/b_unsat.smt2 (answers.tsv
 # says unsat), c_sat.smt (SMT-LIB 1) and sub/deeper/d_open.smt2 (satisfiable,
@@ -118,13 +123,15 @@ class BenchRunCase(unittest.TestCase):
 
     def bench_run(self, *args, code=None, env=None):
         """Runs bench-run with the arguments into OUT = tmp/out; expects the exit status code unless None."""
-        out_dir = os.path.join(self.tmp, "out")
-        proc = subprocess.run([sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", out_dir]
-                              + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+        proc = subprocess.run(self.bench_run_argv(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                               env=dict(os.environ, NO_COLOR="1", **(env or {})), timeout=240, cwd=self.tmp)
         if code is not None:
             self.assertEqual(proc.returncode, code, proc.stdout + proc.stderr)
-        return Run(proc, out_dir)
+        return Run(proc, os.path.join(self.tmp, "out"))
+
+    def bench_run_argv(self, *args):
+        return [sys.executable, SCRIPT, "--torva", TORVA, "--memory", "0", "--out", os.path.join(self.tmp, "out"),
+                *args]
 
     def assertRow(self, run, solver, name, **want):
         row = run.row(solver, name)
@@ -337,6 +344,27 @@ class Resume(BenchRunCase):
         self.assertRunCount(fifth, 8, 0)
         self.assertEqual(len(fifth.rows()), 8)
 
+    def test_random_campaign_runs_only_missing_slices(self):
+        if not FUZZ:
+            self.skipTest("torva-fuzz is not built")
+        out = os.path.join(self.tmp, "fuzz")
+
+        def fuzz_run(*options, code=0):
+            proc = subprocess.run([sys.executable, os.path.join(os.path.dirname(SCRIPT), "fuzz-run"), "--fuzz", FUZZ,
+                                   "--count", "12", "--per-task", "5", "--out", out, "--", *options],
+                                  capture_output=True, text=True, timeout=240)
+            self.assertEqual(proc.returncode, code, proc.stdout + proc.stderr)
+            return proc
+        first = fuzz_run("--profile", "default", "--shape", "law")
+        self.assertIn("3 slices to run, 0 done before", first.stderr)
+        self.assertIn("seeds 1 .. 12 in 3 slices", first.stdout)
+        os.remove(os.path.join(out, "slices", "6-5.done"))
+        again = fuzz_run("--profile", "default", "--shape", "law")
+        self.assertIn("1 slices to run, 2 done before", again.stderr)
+        self.assertEqual(again.stdout, first.stdout)
+        other = fuzz_run("--profile", "modules", code=2)
+        self.assertIn("holds a campaign with other options (--profile default --shape law)", other.stderr)
+
     def test_csv_of_the_older_layout_is_rewritten(self):
         # A CSV without the peak memory column: its rows stay, in the new layout.
         kept = dict(solver="torva:fast", file=os.path.abspath(self.files["a_sat.smt2"]), expected="sat",
@@ -405,14 +433,144 @@ class Plots(BenchRunCase):
         self.assertEqual(redraw.summary(), {k: v for k, v in run.summary().items() if k != "my-liar"})
 
 
+class Slurm(BenchRunCase):
+    """Campaigns through --slurm on a cluster of this machine give the answers of a local run; a detached
+    campaign is collected by a later call, and one whose job was cancelled resumes with what is missing."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.cluster_dir = tempfile.mkdtemp(prefix="slurm_cluster_")
+        cls.cluster = slurm_cluster.Cluster(cls.cluster_dir)
+        try:
+            cls.cluster.start()
+        except slurm_cluster.Unavailable as e:
+            shutil.rmtree(cls.cluster_dir, ignore_errors=True)
+            raise unittest.SkipTest("no Slurm cluster: %s" % e)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.cluster.stop()
+        shutil.rmtree(cls.cluster_dir, ignore_errors=True)
+
+    def on_slurm(self, *args, code=None):
+        return self.bench_run("--slurm", "--no-plots", *args, code=code, env=dict(SLURM_CONF=self.cluster.conf))
+
+    def answers(self, run):
+        return {(r["solver"], os.path.basename(r["file"])): (r["answer"], r["status"]) for r in run.rows()}
+
+    def solvers(self):
+        self.sequence_script("e_sequence", "sat\nunsat\nsat\n")
+        return ["--solver", "torva:fast", "--solver", "torva:classic",
+                *self.fakes({"liar": "echo unsat"}), self.bench, os.path.join(self.tmp, "inc")]
+
+    def test_same_answers_as_a_local_run(self):
+        args = self.solvers()
+        local = self.bench_run("--no-plots", *args, code=1)
+        local_answers = self.answers(local)
+        shutil.rmtree(local.out_dir)
+        remote = self.on_slurm("--slurm-tasks", "4", *args, code=1)
+        self.assertRunCount(remote, 15, 0)
+        self.assertEqual(len(local_answers), 15)
+        self.assertEqual(self.answers(remote), local_answers)
+        for column in ("solved", "sat", "unsat", "wrong", "errors"):
+            self.assertEqual({k: v[column] for k, v in remote.summary().items()},
+                             {k: v[column] for k, v in local.summary().items()}, column)
+        self.assertEqual(disagreements(remote.stdout), disagreements(local.stdout))
+        self.assertEqual(len(disagreements(remote.stdout)), 3)
+        self.assertEqual(len(os.listdir(os.path.join(remote.out_dir, "slurm", "batch-1"))),
+                         len(["work.json", "job.json", "task.sh", "collected"]) + 4 + 4)
+
+    def test_detached_campaign_is_collected_and_resumed(self):
+        # The slow solver sleeps while the mark exists; the jobs are cancelled meanwhile.
+        mark = write(os.path.join(self.tmp, "slow"), "")
+        args = ["--solver", "torva:fast", *self.fakes({"slow": "test -e %s && sleep 60; echo unknown" % mark}),
+                "--slurm-tasks", "2", self.bench]
+        detached = self.on_slurm("--detach", *args, code=0)
+        # Task K takes runs K, K+2, ...: task 0 all of torva's, task 1 all of the slow solver's.
+        self.assertRegex(detached.stderr, r"job \d+: 8 runs in 2 array tasks")
+        slurm_dir = os.path.join(detached.out_dir, "slurm")
+        wait_for(lambda: rows_written(os.path.join(slurm_dir, "batch-1")) == 4)
+
+        # A call that waits collects torva's runs when the job is cancelled, submits the slow runs again
+        # and, when that job is cancelled too, says they are missing.
+        waiting = subprocess.Popen(self.bench_run_argv("--slurm", "--no-plots", *args), stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True, cwd=self.tmp,
+                                   env=dict(os.environ, NO_COLOR="1", SLURM_CONF=self.cluster.conf))
+        self.scancel(slurm_dir, "batch-1")
+        wait_for(lambda: os.path.exists(os.path.join(slurm_dir, "batch-2", "job.json")))
+        self.scancel(slurm_dir, "batch-2")
+        out, err = waiting.communicate(timeout=120)
+        self.assertEqual(waiting.returncode, 1, out + err)
+        self.assertIn("4 runs missing", err)
+        self.assertEqual(self.work_of(slurm_dir, "batch-2"), {"slow"})
+        self.assertEqual({r["solver"] for r in Run(waiting, detached.out_dir).rows()}, {"torva:fast"})
+
+        os.remove(mark)
+        resumed = self.on_slurm(*args, code=0)
+        self.assertRunCount(resumed, 4, 4)
+        self.assertEqual(self.work_of(slurm_dir, "batch-3"), {"slow"})
+        self.assertEqual(sorted(r["solver"] for r in resumed.rows()), ["slow"] * 4 + ["torva:fast"] * 4)
+        self.assertNotIn("job ", self.on_slurm(*args, code=0).stderr)
+
+    def scancel(self, slurm_dir, batch):
+        with open(os.path.join(slurm_dir, batch, "job.json")) as f:
+            job = json.load(f)["job"]
+        subprocess.run(["scancel", job], env=dict(os.environ, SLURM_CONF=self.cluster.conf), check=True)
+
+    def work_of(self, slurm_dir, batch):
+        """The solvers of the batch's runs."""
+        with open(os.path.join(slurm_dir, batch, "work.json")) as f:
+            return {run[0] for run in json.load(f)["runs"]}
+
+    def test_random_campaign_slices_give_the_local_totals(self):
+        if not FUZZ:
+            self.skipTest("torva-fuzz is not built")
+        options = ["--", "--profile", "default", "--shape", "small"]
+        driver = os.path.join(os.path.dirname(SCRIPT), "fuzz-run")
+
+        def fuzz_run(out, *args):
+            proc = subprocess.run([sys.executable, driver, "--fuzz", FUZZ, "--count", "30", "--per-task", "4",
+                                   "--out", os.path.join(self.tmp, out), *args, *options], capture_output=True,
+                                  text=True, env=dict(os.environ, SLURM_CONF=self.cluster.conf), timeout=240)
+            self.assertEqual(proc.returncode, 0, proc.stdout + proc.stderr)
+            return proc.stdout
+        local = fuzz_run("local", "--jobs", "2")
+        self.assertRegex(local, r"checked 30: \d+ sat, \d+ unsat, 0 timeouts, 0 failed")
+        self.assertEqual(fuzz_run("slurm", "--slurm", "--slurm-tasks", "3"), local)
+
+
+def disagreements(text):
+    """The summary's list of disagreements."""
+    return text.split("\nDisagreements:\n", 1)[-1].splitlines()
+
+
+def rows_written(batch):
+    rows = 0
+    for name in os.listdir(batch):
+        if name.startswith("rows-"):
+            with open(os.path.join(batch, name), newline="") as f:
+                rows += len(list(csv.DictReader(f)))
+    return rows
+
+
+def wait_for(condition, seconds=60):
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("waited %d s in vain" % seconds)
+        time.sleep(0.2)
+
+
 def main():
-    global TORVA, SCRIPT
+    global TORVA, SCRIPT, FUZZ
     parser = argparse.ArgumentParser()
     parser.add_argument("--torva", required=True)
     parser.add_argument("--script", required=True)
-    parser.add_argument("group", choices=["Runs", "Classes", "Resume", "Plots"])
+    parser.add_argument("--fuzz")
+    parser.add_argument("group", choices=["Runs", "Classes", "Resume", "Plots", "Slurm"])
     args = parser.parse_args()
     TORVA, SCRIPT = os.path.abspath(args.torva), os.path.abspath(args.script)
+    FUZZ = args.fuzz and os.path.abspath(args.fuzz)
     suite = unittest.defaultTestLoader.loadTestsFromTestCase(globals()[args.group])
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     if result.testsRun and len(result.skipped) == result.testsRun:
