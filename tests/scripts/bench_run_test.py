@@ -468,7 +468,13 @@ class Slurm(BenchRunCase):
         local = self.bench_run("--no-plots", *args, code=1)
         local_answers = self.answers(local)
         shutil.rmtree(local.out_dir)
-        remote = self.on_slurm("--slurm-tasks", "4", *args, code=1)
+        remote = self.on_slurm("--slurm-tasks", "4", "--throttle", "3", "--partition", "torva",
+                               "--sbatch-option=--comment='a campaign'", *args, code=1)
+        with open(os.path.join(remote.out_dir, "slurm", "batch-1", "job.json")) as f:
+            sbatch = json.load(f)["sbatch"]
+        for option in ("--array=0-3%3", "--partition=torva", "--comment=a campaign"):
+            self.assertIn(option, sbatch)
+        self.assertFalse([o for o in sbatch if o.startswith("--mem")], "no memory limit, no --mem")
         self.assertRunCount(remote, 15, 0)
         self.assertEqual(len(local_answers), 15)
         self.assertEqual(self.answers(remote), local_answers)
