@@ -149,13 +149,21 @@ class Batch:
             raise SlurmError("squeue failed: %s" % proc.stderr.strip())
         return any(state.strip() in ACTIVE for state in proc.stdout.split())
 
-    def wait(self, on_poll):
-        """Calls on_poll() until the job has left the queue, then once more."""
+    def follow(self, detach, merge, say):
+        """Calls merge() until the job has left the queue, then once more, and
+        marks the batch collected; with detach and the job still running, merges
+        what is there and says so instead. Whether the job is over."""
+        if detach and self.active():
+            merge()
+            say("job %s is still running; run again to collect it" % self.job_id())
+            return False
         start = time.monotonic()
         while self.active():
-            on_poll()
+            merge()
             time.sleep(min(10.0, 1.0 + (time.monotonic() - start) / 20))
-        on_poll()
+        merge()
+        self.mark_collected()
+        return True
 
 
 def run_command(argv):
