@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "random/reachable.h"
 #include "words.h"
 
 namespace torva_random {
@@ -136,16 +137,11 @@ std::string ArrayInstance::text(int node) const {
 }
 
 std::vector<bool> ArrayInstance::reads(const std::vector<int>& roots) const {
-    std::vector<bool> used(decls.size(), false), seen(nodes.size(), false);
-    std::vector<int> todo(roots);
-    while (!todo.empty()) {
-        int i = todo.back();
-        todo.pop_back();
-        if (seen[i]) continue;
-        seen[i] = true;
-        if (nodes[i].decl >= 0) used[nodes[i].decl] = true;
-        for (int k : nodes[i].kids) todo.push_back(k);
-    }
+    std::vector<bool> used(decls.size(), false);
+    visitReachable(nodes, roots, [&used](const ANode& n) {
+        if (n.decl >= 0) used[n.decl] = true;
+        return true;
+    });
     return used;
 }
 

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "random/reachable.h"
+
 namespace torva_random {
 
 namespace {
@@ -183,19 +185,17 @@ std::string decimal(unsigned __int128 v) {
 
 bool graphOnly(Op op) { return op >= Op::Ashr; }
 
+namespace {
+// The roots of a benchmark's DAG: its assertions.
+std::vector<int> assertionNodes(const Benchmark& b) {
+    std::vector<int> roots;
+    for (const Assertion& a : b.assertions) roots.push_back(a.node);
+    return roots;
+}
+}  // namespace
+
 bool needsGraphReader(const Benchmark& b) {
-    std::vector<bool> seen(b.nodes.size(), false);
-    std::vector<int> todo;
-    for (const Assertion& a : b.assertions) todo.push_back(a.node);
-    while (!todo.empty()) {
-        int i = todo.back();
-        todo.pop_back();
-        if (seen[i]) continue;
-        seen[i] = true;
-        if (graphOnly(b.nodes[i].op)) return true;
-        for (int k : b.nodes[i].kids) todo.push_back(k);
-    }
-    return false;
+    return !visitReachable(b.nodes, assertionNodes(b), [](const Node& n) { return !graphOnly(n.op); });
 }
 
 int Benchmark::add(const Node& n) {
@@ -205,17 +205,10 @@ int Benchmark::add(const Node& n) {
 
 std::vector<bool> Benchmark::usedDeclarations() const {
     std::vector<bool> used(decls.size(), false);
-    std::vector<bool> seen(nodes.size(), false);
-    std::vector<int> todo;
-    for (const Assertion& a : assertions) todo.push_back(a.node);
-    while (!todo.empty()) {
-        int i = todo.back();
-        todo.pop_back();
-        if (seen[i]) continue;
-        seen[i] = true;
-        if (nodes[i].decl >= 0) used[nodes[i].decl] = true;
-        for (int k : nodes[i].kids) todo.push_back(k);
-    }
+    visitReachable(nodes, assertionNodes(*this), [&used](const Node& n) {
+        if (n.decl >= 0) used[n.decl] = true;
+        return true;
+    });
     return used;
 }
 
